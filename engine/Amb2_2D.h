@@ -1,0 +1,33 @@
+// Drawing over the 3D scene in window pixels: textured rectangles, coloured
+// rectangles, and text in bitmap fonts made from installed system fonts.
+//
+// Rectangles: origin at the window's bottom-left, y upwards. Text: x from the
+// left edge, y from the top edge, the point is the left end of the baseline.
+//
+// State: the current font base, the text colour and position, the outline
+// offset (1).
+#pragma once
+
+#include <cstdint>
+
+#include "Amb2Classes.h"
+
+void Begin2D();
+void End2D();
+void SetOrthoProjection();
+void SetPerspectiveProjection();
+
+uint32_t CreateBitmapFont(const char* faceName, int height, bool bold);
+void SetFontBase(uint32_t base);
+uint32_t FontBase();
+void FreeBitmapFont();
+void PrintText(const char* text, int x, int y, const TColorRGBA& color);
+void PrintTextOutlined(const char* text, int x, int y, const TColorRGBA& color, const TColorRGBA& outline);
+void DrawTextAtRaster(const char* text);
+
+void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h);
+void DrawImageSrcColor(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h);
+void DrawImageBlended(uint32_t texture, float x, float y, float w, float h);
+void DrawImage(uint32_t texture, float x, float y, float w, float h);
+void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat);
+void DrawRect(const TColorRGBA& color, float x, float y, float w, float h);

@@ -1,0 +1,16 @@
+// Parts 8 to 10: the chrome slime over the stars with its shrinking echo,
+// over the title picture, and pushed aside for the credits.
+//
+// State: the backdrop texture and the locked move target.
+#pragma once
+
+#include <cstdint>
+
+#include "Amb2Classes.h"
+
+extern uint32_t SlimeBackdrop;
+extern bool SlimeTargetLock;
+extern TVector SlimeLockedMove;
+
+void RenderSlime();
+void RenderSlimeEcho();

@@ -1,0 +1,18 @@
+// Music playback: the output device, a table of up to 128 samples decoded
+// whole into memory, playing a sample once, and releasing everything.
+//
+// State: the sample table and its count, whether the device is open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+bool InitMusic(void* windowHandle);
+// Slot index of the loaded sample, or -1 when it cannot be loaded.
+int32_t LoadMusic(const std::string& fileName);
+// Starts the sample in the slot once; returns the channel (0 when nothing plays).
+uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan);
+void FreeMusic();
+
+// Number of samples loaded so far.
+int32_t MusicSampleCount();

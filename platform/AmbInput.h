@@ -1,0 +1,25 @@
+// The polled keyboard the program uses: create for the window, poll once per
+// frame, test keys by scan code, release at the end.
+//
+// State: none of its own; the device lives in AINKeyboard.
+#pragma once
+
+#include <cstdint>
+
+struct TGLWindow;
+
+void CreateKeyboard(const TGLWindow& window);
+int32_t PollKeyboard();
+bool KeyDown(uint32_t keyCode);
+// Scan code of a lower-case letter, digit, space, '.', ',' or '-'; 0 otherwise.
+uint8_t CharToScanCode(char c);
+void FreeKeyboard();
+
+constexpr uint8_t DIK_ESCAPE = 0x01;
+constexpr uint8_t DIK_2 = 0x03;
+constexpr uint8_t DIK_TAB = 0x0F;
+constexpr uint8_t DIK_P = 0x19;
+constexpr uint8_t DIK_RETURN = 0x1C;
+constexpr uint8_t DIK_S = 0x1F;
+constexpr uint8_t DIK_C = 0x2E;
+constexpr uint8_t DIK_SPACE = 0x39;

@@ -1,0 +1,40 @@
+// The small system seams of the program: the millisecond tick source, the
+// message sink for modal error boxes, the working-folder change and the
+// exception that ends the program with a message.
+//
+// State: the installed tick source and message sink (both default to the real
+// behaviour: SDL's tick counter and a modal box plus stderr).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+// A file error that ends the program: caught once in main, shown through the
+// message sink, then the display is restored and the program exits non-zero.
+class EFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Milliseconds since an arbitrary start, wrapping as an unsigned 32-bit value.
+uint32_t TickCount();
+using TickSource = std::function<uint32_t()>;
+// Installs a replacement clock (tests, capture); an empty function restores
+// the real one.
+void SetTickSource(TickSource source);
+
+// A modal message box: caption and text, one OK button. Goes through the sink.
+void ShowMessage(const std::string& caption, const std::string& text);
+using MessageSink = std::function<void(const std::string& caption, const std::string& text)>;
+// Installs a replacement sink (tests record messages); empty restores the box.
+void SetMessageSink(MessageSink sink);
+
+// Changes into the sub-folder "data" of the current directory; a failure is
+// ignored and the files are then looked for in the current directory.
+void EnterDataFolder();
+
+// Reads a whole file into memory; throws EFileError "Cannot open file <name>"
+// when it cannot be opened or read.
+std::string ReadWholeFile(const std::string& fileName);

@@ -1,0 +1,88 @@
+// The demo's shared state: the frame state the main loop writes and the
+// scenes read, the assets the start-up loads and the scenes use, the
+// time-sync table, the program-wide random generator, and the letterbox
+// overlay that the cinematic scenes end their frames with.
+//
+// Every asset is named after the file it comes from. Nothing here is
+// released before the program ends except what ShutDown names.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Amb2Classes.h"
+#include "Amb2Env.h"
+#include "Ambrel2.h"
+
+// ---- frame state ------------------------------------------------------------
+
+struct TCamera {
+  int32_t Field1 = 0;
+  int32_t Field2 = 0;
+  TVector Eye;
+};
+
+extern int32_t CurrentPart;   // -1 .. 11
+extern int32_t DemoTime;      // ms on the demo clock
+extern uint32_t StartTick;    // tick count at the demo clock's zero
+extern uint32_t FrameDelta;   // ms, unsigned difference
+extern float FrameStep;       // FrameDelta / 3, at most 10
+extern uint32_t PartTime;     // ms since the current part began
+extern int32_t SyncLock;      // frames since the last operator action
+extern std::string OverlayText;
+extern uint32_t ShakeStart;   // part time of the last test shake, 0 = none
+extern float SineClock;
+extern float SineValue;
+extern TCamera Camera;
+extern TGLWindow MainWindow;
+
+// ---- shared assets (loaded by StartUp) --------------------------------------
+
+extern uint32_t FontSmall, FontLarge;
+extern int32_t MusicSlot;
+extern uint32_t MusicChannel;
+extern TVector LightPosition;
+extern uint32_t RenderTexture;
+
+extern std::unique_ptr<TAmbAniBrush> StarAniBrush;  // "star.aab"
+extern std::unique_ptr<TAmbBrush> TunnelBrush;      // "tunnel.3ds"
+extern std::unique_ptr<TAmbEnv> EnvObject;          // "env.abr"
+extern std::unique_ptr<TAmbBrush> HelixBrush;       // "helix.3ds"
+extern std::unique_ptr<TAmbBrush> StarBrush;        // "star.3ds"
+
+extern uint32_t TexClouds2, TexChrome, TexLogo, TexChrome2, TexSilver, TexLiteGrass, TexGrass,
+    TexVelkrona, TexTavixM, TexSol, TexSunset, TexSunset2, TexPurep, TexGalaxy, TexWsTavix,
+    TexKulehore, TexLyn, TexPresents, TexCr1, TexCr2;
+extern std::array<uint32_t, 4> TexG;  // "g1.tga" .. "g4.tga"
+// Loaded by SetupImages.
+extern uint32_t TexMarl, TexTavix, TexTesk;
+
+// ---- time-sync table ----------------------------------------------------------
+
+constexpr int TimeSyncEntries = 201;
+extern std::array<uint32_t, TimeSyncEntries> TimeSyncTable;
+extern int32_t NextIndex;
+extern int32_t PlotIndex;
+
+void ResetTimeSync();
+int32_t NextPartDue();
+void PlotTimeSync();
+void ClearTimeSync();
+void SaveTimeSync(const std::string& fileName);
+void LoadTimeSync(const std::string& fileName);
+// Copies up to 804 bytes into the table from its first byte (pure part of the load).
+void LoadTimeSyncBytes(const uint8_t* data, size_t size);
+
+// ---- random numbers ------------------------------------------------------------
+
+double Random();               // uniform in [0, 1)
+int32_t RandomInt(int32_t n);  // uniform in 0 .. n-1
+void Randomize();              // reseed from the tick source
+void SetRandomSeed(uint32_t seed);
+
+// ---- letterbox -----------------------------------------------------------------
+
+void DrawLetterbox();

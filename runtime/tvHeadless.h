@@ -1,0 +1,47 @@
+// Plays the real program (StartUp, RunMainLoop, ShutDown) without a display
+// on a virtual clock: the tick source advances a fixed number of
+// milliseconds per presented frame, keys come from a script on the demo
+// clock, message boxes are recorded, and every presented frame can be
+// looked at before it is shown. Used by the tests and the capture tool.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Ambrel2.h"
+
+struct TScriptedKey {
+  uint8_t ScanCode = 0;
+  int32_t FromMs = 0;  // held while FromMs <= DemoTime < ToMs
+  int32_t ToMs = 0;
+};
+
+struct THeadlessOptions {
+  std::string DataDir;         // folder holding the demo's files
+  uint32_t MsPerFrame = 30;    // virtual time per presented frame
+  uint32_t FirstTick = 1000;   // virtual tick count at start
+  std::vector<TScriptedKey> Keys;
+  // Called for every presented frame (wait screen and loading frames too).
+  std::function<void(const TGLWindow& window)> OnFrame;
+};
+
+struct TRecordedMessage {
+  std::string Caption;
+  std::string Text;
+};
+
+struct THeadlessResult {
+  int ExitCode = 0;
+  uint64_t FramesPresented = 0;
+  std::vector<TRecordedMessage> Messages;
+};
+
+// Sets SDL's offscreen video and dummy audio drivers unless already set,
+// installs the seams, runs the program, and removes the seams again.
+THeadlessResult RunHeadless(const THeadlessOptions& options);
+
+// Parses a key name ("Escape", "Tab", "Return", "Space", "2", "c", ...) into
+// its scan code; 0 when unknown.
+uint8_t ScanCodeFromKeyName(const std::string& name);

@@ -1,0 +1,17 @@
+// Start-up with the wait screen, the loading screen and the asset manifest,
+// and the shutdown.
+//
+// State: LoadingPicture, the background of the loading screen.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern uint32_t LoadingPicture;
+
+void StartUp();
+void ShutDown();
+void ShowLoadingProgress(const std::string& text, float percent);
+void DrawLoadingScreen(const std::string& text, float percent);
+// The text of the loading line: "<text> - <percent>%" with the percentage in its shortest form.
+std::string LoadingLine(const std::string& text, float percent);
