@@ -12,5 +12,10 @@ extern uint32_t SlimeBackdrop;
 extern bool SlimeTargetLock;
 extern TVector SlimeLockedMove;
 
+// One call's targets for the slime springs from the pulse p and the sine
+// clock: the rotation targets grow, scale and offset follow the pulse, and
+// a locked target pins the offset.
+void AimSlimeTargets(float p, float sineValue);
+
 void RenderSlime();
 void RenderSlimeEcho();

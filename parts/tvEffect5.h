@@ -8,6 +8,7 @@
 
 #include "Amb2Classes.h"
 #include "Amb2Landscape.h"
+#include "Amb2Textures.h"
 
 struct TGrassCell {
   float Size = 0;       // 1
@@ -27,5 +28,15 @@ extern float GrassJitter;
 extern std::unique_ptr<TAmbBrush> GrassBrush;
 extern std::array<std::array<TGrassCell, 100>, 100> GrassCells;
 extern std::unique_ptr<TAmbLandscape> GrassField;
+extern TPixelBuffer GrassMap;  // "tavixm.bmp"
+
+// Decodes the bitmap's bytes; throws EFileError naming the file when they
+// are not a bitmap.
+TPixelBuffer DecodeGrassMap(const uint8_t* data, size_t size, const std::string& fileName);
+// The colour at column x, row y counted from the top, as 0x00BBGGRR; 0 for
+// a point outside the image.
+uint32_t MapPixel(const TPixelBuffer& map, int64_t x, int64_t y);
+// Every cell of GrassCells from the program's random numbers and the map.
+void FillGrassCells(const TPixelBuffer& map);
 
 void SetupVegetables();
