@@ -1,0 +1,64 @@
+// Encoders of the demo's model formats: 3DS files (the chunk subset the
+// importer reads), the engine's brush (.abr) and animated brush (.aab) files,
+// material files and the time-sync table. Each encoder builds a byte buffer;
+// WriteFileBytes puts a buffer on disk.
+//
+// State: none.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Amb2Classes.h"
+#include "Amb2_3ds.h"
+
+using TBytes = std::vector<uint8_t>;
+
+// A model is its meshes in file order; T3DSMesh holds what every format
+// here stores of a mesh (name, positions, one mapping coordinate per vertex,
+// faces).
+using TModel = std::vector<T3DSMesh>;
+
+// One mesh of an animated brush: K frames of positions and normals over one
+// set of mapping coordinates and faces.
+struct TAniModelMesh {
+  std::vector<std::vector<TVector>> Frames;
+  std::vector<std::vector<TVector>> NormalFrames;
+  std::vector<TTexCoord> TexCoords;
+  std::vector<TFace> Faces;
+  std::string MaterialFile;
+};
+
+struct TAniModel {
+  std::vector<TAniModelMesh> Meshes;
+  std::array<TAnimation, AnimationCount> Animations{};
+};
+
+// The fields of a material file, in the order the file stores them. The
+// stored texture handle is always 0 so that the engine loads the texture.
+struct TMaterialRecord {
+  bool Blend = false;
+  bool SphereMap = false;
+  uint32_t Mode = 0;
+  TColorRGBA Color{1, 1, 1, 1};
+  TColorRGBA BlendColor{1, 1, 1, 1};
+  bool AlphaBlend = false;
+  std::string TextureName;
+};
+
+constexpr int TimeSyncEntries = 201;
+using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
+
+// Throws std::runtime_error when a mesh exceeds the 16-bit counts of 3DS.
+TBytes Encode3DS(const TModel& model);
+// One material file name per mesh.
+TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles);
+TBytes EncodeAniBrushFile(const TAniModel& model);
+TBytes EncodeMaterial(const TMaterialRecord& material);
+TBytes EncodeTimeSync(const TTimeSyncTable& table);
+
+// Throws std::runtime_error "Cannot create file <path>" when the file cannot
+// be written completely.
+void WriteFileBytes(const std::string& path, const TBytes& bytes);

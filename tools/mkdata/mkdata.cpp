@@ -1,0 +1,96 @@
+// mkdata: writes every file the demo loads (models, brush and material
+// files, the time-sync table, pictures and music) into the folder given on
+// its command line, the same bytes on every run.
+//
+// Usage: mkdata <folder>. Creates the folder if needed; on any failure it
+// prints the reason and exits with status 1, leaving whatever was written.
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "ModelWriters.h"
+#include "Models.h"
+#include "Music.h"
+#include "Pictures.h"
+
+namespace {
+
+struct TModelFile {
+  const char* Name;
+  TModel (*Make)();
+};
+
+// Every 3DS file of the demo with the shape it holds. File names are matched
+// exactly by the demo, case included.
+const TModelFile ModelFiles[] = {
+    {"fontene.3ds", MakeFountain},  {"mormi.3ds", MakeWordShape},   {"Atom.3ds", MakeAtom},
+    {"ball.3ds", MakeBall},         {"slime.3ds", MakeSlime},       {"funplane.3ds", MakeFunPlane},
+    {"nurb.3ds", MakeNurbSurface},  {"kule.3ds", MakeKule},         {"grass.3ds", MakeGrassTuft},
+    {"tunnel.3ds", MakeTunnel},     {"helix.3ds", MakeHelix},       {"star.3ds", MakeStar},
+    {"stranger.3ds", MakeStranger},
+};
+
+// Part moments on the demo clock: part 1 gets 30 s so its 30-second pulse
+// plays out, parts 4 to 6 get 12 s each.
+const uint32_t PartMoments[] = {4000,   9000,   39000,  59000,  79000,  91000,
+                                103000, 115000, 135000, 155000, 170000, 185000};
+
+void WriteModels(const std::string& dir) {
+  for (const TModelFile& file : ModelFiles) WriteFileBytes(dir + "/" + file.Name, Encode3DS(file.Make()));
+}
+
+// The landscape is lit grass; the environment dome shows the silver sky.
+void WriteBrushes(const std::string& dir) {
+  TMaterialRecord grass;
+  grass.Mode = 1;
+  grass.TextureName = "grass.tga";
+  WriteFileBytes(dir + "/landskap.mat", EncodeMaterial(grass));
+  WriteFileBytes(dir + "/landskap.abr", EncodeBrushFile(MakeLandscape(), {"landskap.mat"}));
+
+  TMaterialRecord silver;
+  silver.Mode = 1;
+  silver.TextureName = "silver.jpg";
+  WriteFileBytes(dir + "/env.mat", EncodeMaterial(silver));
+  WriteFileBytes(dir + "/env.abr", EncodeBrushFile(MakeEnvDome(), {"env.mat"}));
+}
+
+// The animated star glows additively in the galaxy picture.
+void WriteAnimatedStar(const std::string& dir) {
+  TMaterialRecord galaxy;
+  galaxy.Mode = 1;
+  galaxy.Blend = true;
+  galaxy.BlendColor = TColorRGBA{1.0f, 0.9f, 0.7f, 1.0f};
+  galaxy.TextureName = "galaxy.jpg";
+  WriteFileBytes(dir + "/star.mat", EncodeMaterial(galaxy));
+  WriteFileBytes(dir + "/star.aab", EncodeAniBrushFile(MakeAniStar()));
+}
+
+void WriteTimeSync(const std::string& dir) {
+  TTimeSyncTable table{};
+  for (size_t i = 0; i < std::size(PartMoments); ++i) table[i] = PartMoments[i];
+  WriteFileBytes(dir + "/timesync.dat", EncodeTimeSync(table));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: mkdata <folder>\n";
+    return 2;
+  }
+  const std::string dir = argv[1];
+  try {
+    std::filesystem::create_directories(dir);
+    WriteModels(dir);
+    WriteBrushes(dir);
+    WriteAnimatedStar(dir);
+    WriteTimeSync(dir);
+    WritePictures(dir);
+    WriteMusic(dir);
+  } catch (const std::exception& e) {
+    std::cerr << "mkdata: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
