@@ -1,17 +1,199 @@
-// Part 1: the particle fountain.
+// Part 1: the particle fountain. 5001 additive sprites spray from the
+// fountain's spout in time with the beat, fall, bounce and fade; at first
+// many of them hang on the vertices of the waiting shape.
+//
+// State: the particles, the emit colour, the two brushes, the particle
+// texture and the part camera's eye. The particles advance only while the
+// part plays. A frame leaves fog off, face culling off, blending on with
+// (GL_SRC_COLOR, GL_ONE) from the letterbox, and depth testing on.
 #include "tvEffect1.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Amb2BasicDraw.h"
+#include "Amb2Materials.h"
+#include "Amb2_3ds.h"
+#include "Ambrel2.h"
+#include "tvCommon.h"
+#include "tvPulsar.h"
 
 int32_t ParticleMax = 5000;
 std::array<TParticle, 5001> Particles;
-TColorRGBA EmitColor;
+TColorRGBA EmitColor{0.5f, 0.5f, 1.0f, 1.0f};
 std::unique_ptr<TAmbBrush> FountainBrush;
 std::unique_ptr<TAmbBrush> ShapeBrush;
 uint32_t ParticleTexture = 0;
 TVector FountainEye;
 
-void SetupParticleSystem() {}
-void RenderFountain() {}
-void DrawFountainModel() {}
-void StepParticles() {}
-void UpdateParticle(int32_t) {}
-void DrawParticles() {}
+namespace {
+
+constexpr float Gravity = 0.002f;
+constexpr float Floor = -125.0f;
+constexpr float BounceDamping = 1.5f;
+constexpr float FadeDivisor = 1.01f;
+constexpr float LifeSpan = 3000.0f;
+constexpr float ShapeHold = 4000.0f;
+
+// The last particle index the loops may touch, whatever ParticleMax says.
+int32_t LastParticle() {
+  const int32_t last = static_cast<int32_t>(Particles.size()) - 1;
+  return ParticleMax < last ? ParticleMax : last;
+}
+
+// Vertex count of the shape mesh; a shape file without meshes has none.
+int32_t ShapeVertexCount() {
+  if (!ShapeBrush || ShapeBrush->MeshCount < 1) return 0;
+  const TMeshDataNM& mesh = *ShapeBrush->Meshes[0];
+  return std::min<int32_t>(mesh.VertexCount, static_cast<int32_t>(mesh.Vertices.size()));
+}
+
+// The difference of two fresh draws, the first minus the second.
+double RandomSpread() {
+  const double first = Random();
+  return first - Random();
+}
+
+void PlaceParticles() {
+  const int32_t n = ShapeVertexCount();
+  for (int32_t i = 0; i <= LastParticle(); ++i) {
+    TParticle& p = Particles[i];
+    if (i < n - 1) {
+      p.Position = ShapeBrush->Meshes[0]->Vertices[i];
+      p.Age = -ShapeHold;
+    } else {
+      p.Position = MakeVector(0, 0, 0);
+      p.Age = static_cast<float>(Random() * ShapeHold);
+    }
+    p.Velocity = MakeVector(0, 0, 0);
+    p.Color = MakeColor(0.3f, 0.3f, static_cast<float>(0.5 + Random() / 2), 1.0f);
+  }
+}
+
+void Respawn(TParticle& p) {
+  p.Age = 4;
+  p.Position = MakeVector(0, 0, 0);
+  const double k = Pulse(60, 0, 30000, static_cast<float>(PartTime));
+  p.Velocity.x = static_cast<float>(RandomSpread() * k * 10.5);
+  p.Velocity.y = static_cast<float>(std::fabs(RandomSpread() * k * 1.5) + 0.1);
+  p.Velocity.z = static_cast<float>(RandomSpread() * k * 1.5);
+  p.Color = EmitColor;
+}
+
+// Now and then the fountain changes colour; only sprites that respawn
+// afterwards take it.
+void MaybeChangeEmitColor() {
+  if (RandomInt(100) != 4) return;
+  Randomize();
+  EmitColor.r = static_cast<float>(0.8 * Random());
+  EmitColor.g = static_cast<float>(0.5 * Random());
+  EmitColor.b = static_cast<float>(Random());
+}
+
+void RenderFountainMesh(int32_t index, uint32_t texture) {
+  if (index >= FountainBrush->MeshCount) return;
+  UseTexture(texture);
+  FountainBrush->Meshes[index]->Render();
+}
+
+void DrawSprite(const TParticle& p) {
+  glPopMatrix();
+  glPushMatrix();
+  glTranslatef(p.Position.x, p.Position.y, p.Position.z);
+  glColor4f(p.Color.r, p.Color.g, p.Color.b, 1.0f);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glDisable(GL_DEPTH_TEST);
+  glPushMatrix();
+  ApplyShake();
+  const TVector normal = MakeVector(0, 0, 1);
+  DrawQuadWithNormals(MakeVector(10, 10, 0), MakeVector(10, 0, 0), MakeVector(0, 0, 0), MakeVector(0, 10, 0), 1, 1, 1,
+                      0, 0, 0, 0, 1, normal, normal, normal, normal);
+  glPopMatrix();
+}
+
+}  // namespace
+
+void SetupParticleSystem() {
+  Begin3DSImport();
+  FountainBrush = std::make_unique<TAmbBrush>();
+  FountainBrush->LoadFrom3DS("fontene.3ds");
+  FountainBrush->Rotate(MakeVector(270, 0, 0));
+  FountainBrush->Scale(MakeVector(0.6f, 0.6f, 0.6f));
+  ShapeBrush = std::make_unique<TAmbBrush>();
+  ShapeBrush->LoadFrom3DS("mormi.3ds");
+  ShapeBrush->Rotate(MakeVector(270, 0, 0));
+  End3DSImport();
+  ParticleTexture = LoadTgaTexture("particle.tga");
+  PlaceParticles();
+}
+
+void RenderFountain() {
+  // The model uses the eye of the previous frame's step; on the part's first
+  // frame there is none yet and only the sprites are drawn.
+  if (PartTime > 0) DrawFountainModel();
+  StepParticles();
+}
+
+void StepParticles() {
+  glDisable(GL_FOG);
+  const float p = Pulse(4, 0, 20000, static_cast<float>(PartTime));
+  FountainEye = MakeVector(400 * p, std::fabs(400 * p) + 70, 400 * p + 400);
+  MaybeChangeEmitColor();
+  for (int32_t i = 0; i <= LastParticle(); ++i) UpdateParticle(i);
+  DrawParticles();
+  DrawLetterbox();
+}
+
+void UpdateParticle(int32_t index) {
+  if (index < 0 || index > LastParticle()) return;
+  TParticle& p = Particles[index];
+  const float s = FrameStep;
+  // Gravity, bounce and fading act once per call, whatever the step.
+  if (p.Age > 0) {
+    p.Velocity.y -= Gravity;
+    if (p.Position.y < Floor) p.Velocity.y = -(p.Velocity.y / BounceDamping);
+    p.Color.r /= FadeDivisor;
+    p.Color.g /= FadeDivisor;
+    p.Color.b /= FadeDivisor;
+  }
+  p.Position.x += p.Velocity.x * s;
+  p.Position.y += p.Velocity.y * s;
+  p.Position.z += p.Velocity.z * s;
+  p.Age += s;
+  if (p.Age > LifeSpan) Respawn(p);
+}
+
+void DrawFountainModel() {
+  glLoadIdentity();
+  gluLookAt(FountainEye.x, FountainEye.y, FountainEye.z, 0, 80, 0, 0, 1, 0);
+  glDisable(GL_BLEND);
+  EnableSphereMap();
+  RenderFountainMesh(0, TexTavixM);
+  glDisable(GL_BLEND);
+  RenderFountainMesh(2, TexChrome2);
+  for (int32_t mesh = 3; mesh <= 6; ++mesh) {
+    glDisable(GL_BLEND);
+    RenderFountainMesh(mesh, TexSunset);
+  }
+  RenderFountainMesh(7, TexTavixM);
+  DisableSphereMap();
+  RenderFountainMesh(8, TexChrome2);
+  SetTwoSided(true);
+  RenderFountainMesh(9, TexSol);
+}
+
+void DrawParticles() {
+  // The sprites aim elsewhere than the model: the two views differ on purpose.
+  glLoadIdentity();
+  gluLookAt(FountainEye.x, FountainEye.y, FountainEye.z, 7, 0, 0, 0, 1, 0);
+  UseTexture(ParticleTexture);
+  glPushMatrix();
+  glEnable(GL_COLOR_MATERIAL);
+  for (int32_t i = 0; i <= LastParticle(); ++i) DrawSprite(Particles[i]);
+  glDisable(GL_COLOR_MATERIAL);
+  glPopMatrix();
+}

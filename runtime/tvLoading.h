@@ -1,10 +1,12 @@
 // Start-up with the wait screen, the loading screen and the asset manifest,
 // and the shutdown.
 //
-// State: LoadingPicture, the background of the loading screen.
+// State: LoadingPicture, the background of the loading screen, and the
+// optional observer of the loading steps.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 extern uint32_t LoadingPicture;
@@ -15,3 +17,8 @@ void ShowLoadingProgress(const std::string& text, float percent);
 void DrawLoadingScreen(const std::string& text, float percent);
 // The text of the loading line: "<text> - <percent>%" with the percentage in its shortest form.
 std::string LoadingLine(const std::string& text, float percent);
+
+// Told of every ShowLoadingProgress (tests and the capture tool watch the
+// start-up through it); an empty function removes the observer.
+using LoadingObserver = std::function<void(const std::string& text, float percent)>;
+void SetLoadingObserver(LoadingObserver observer);
