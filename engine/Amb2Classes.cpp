@@ -1,7 +1,16 @@
 // See Amb2Classes.h.
 #include "Amb2Classes.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "Amb2Materials.h"
+#include "Amb2_3ds.h"
+#include "AmbSystem.h"
 
 // ---- value records -------------------------------------------------------
 
@@ -61,4 +70,489 @@ void RotateVector(TVector& v, const TVector& angles) {
   nx = x * std::cos(t) - y * std::sin(t);
   ny = x * std::sin(t) + y * std::cos(t);
   v = TVector{float(nx), float(ny), float(z)};
+}
+
+// ---- meshes ----------------------------------------------------------------
+
+int32_t TMeshData::AddVertex(const TVector& v, const TTexCoord& uv) {
+  const int32_t index = VertexCount;
+  Vertices.resize(size_t(index) + 1);
+  TexCoords.resize(size_t(index) + 1);
+  Vertices[index] = v;
+  TexCoords[index] = uv;
+  VertexCount = index + 1;
+  return index;
+}
+
+std::unique_ptr<TMeshData> TMeshData::Create() const { return std::make_unique<TMeshData>(); }
+
+TMeshData::~TMeshData() { Clear(); }
+
+void TMeshData::Draw() {
+  glBegin(GL_TRIANGLES);
+  for (int32_t f = 0; f < FaceCount; ++f) {
+    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
+      glTexCoord2f(TexCoords[k].u, TexCoords[k].v);
+      glVertex3f(Vertices[k].x, Vertices[k].y, Vertices[k].z);
+    }
+  }
+  glEnd();
+}
+
+void TMeshData::SetSize(int32_t vertexCount, int32_t faceCount) {
+  // A negative count would turn into a giant allocation; it means "none".
+  vertexCount = std::max(vertexCount, 0);
+  faceCount = std::max(faceCount, 0);
+  Vertices.resize(size_t(vertexCount));
+  TexCoords.resize(size_t(vertexCount));
+  Faces.resize(size_t(faceCount));
+  VertexCount = vertexCount;
+  FaceCount = faceCount;
+}
+
+void TMeshData::AddFace(const TFace& f) {
+  Faces.resize(size_t(FaceCount) + 1);
+  Faces[FaceCount] = f;
+  ++FaceCount;
+}
+
+void TMeshData::Clear() {
+  Vertices.clear();
+  Faces.clear();
+  TexCoords.clear();
+  VertexCount = 0;
+  FaceCount = 0;
+}
+
+TTriangle TMeshData::GetTriangle(int32_t i) const {
+  const TFace& f = Faces[i];
+  return MakeTriangle(Vertices[f.a], Vertices[f.b], Vertices[f.c]);
+}
+
+void TMeshData::Rotate(const TVector& angles) {
+  for (int32_t i = 0; i < VertexCount; ++i) RotateVector(Vertices[i], angles);
+}
+
+void TMeshData::Scale(const TVector& factors) {
+  for (int32_t i = 0; i < VertexCount; ++i) {
+    Vertices[i].x *= factors.x;
+    Vertices[i].y *= factors.y;
+    Vertices[i].z *= factors.z;
+  }
+}
+
+int32_t TMeshDataN::AddVertex(const TVector& v, const TTexCoord& uv) {
+  const int32_t index = TMeshData::AddVertex(v, uv);
+  Normals.resize(size_t(VertexCount));
+  return index;
+}
+
+std::unique_ptr<TMeshData> TMeshDataN::Create() const { return std::make_unique<TMeshDataN>(); }
+
+TMeshDataN::~TMeshDataN() { Normals.clear(); }
+
+void TMeshDataN::Draw() {
+  for (int32_t f = 0; f < FaceCount; ++f) {
+    glBegin(GL_TRIANGLES);
+    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
+      glTexCoord2f(TexCoords[k].u, TexCoords[k].v);
+      glNormal3f(Normals[k].x, Normals[k].y, Normals[k].z);
+      glVertex3f(Vertices[k].x, Vertices[k].y, Vertices[k].z);
+    }
+    glEnd();
+  }
+}
+
+void TMeshDataN::SetSize(int32_t vertexCount, int32_t faceCount) {
+  TMeshData::SetSize(vertexCount, faceCount);
+  Normals.resize(size_t(VertexCount));
+  CalcNormals();
+}
+
+void TMeshDataN::CalcNormals() {
+  for (int32_t i = 0; i < VertexCount; ++i) Normals[i] = VertexNormal(i);
+}
+
+// Face normals are left unnormalised so that large faces weigh more; a face
+// that uses the vertex at two corners counts twice.
+TVector TMeshDataN::VertexNormal(int32_t i) const {
+  TVector sum;
+  for (int32_t f = 0; f < FaceCount; ++f) {
+    const TVector n = TriangleNormal(GetTriangle(f));
+    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
+      if (k == uint32_t(i)) sum = TVector{sum.x + n.x, sum.y + n.y, sum.z + n.z};
+    }
+  }
+  Normalize(sum);
+  return sum;
+}
+
+static void AddTo(TVector& target, const TVector& n) {
+  target.x += n.x;
+  target.y += n.y;
+  target.z += n.z;
+}
+
+// The same sums as CalcNormals, gathered in one pass over the faces; faces are
+// visited in the same order so the float results match exactly.
+void TMeshDataN::UpdateNormals() {
+  for (int32_t i = 0; i < VertexCount; ++i) Normals[i] = TVector{};
+  for (int32_t f = 0; f < FaceCount; ++f) {
+    const TVector n = TriangleNormal(GetTriangle(f));
+    AddTo(Normals[Faces[f].a], n);
+    AddTo(Normals[Faces[f].b], n);
+    AddTo(Normals[Faces[f].c], n);
+  }
+  for (int32_t i = 0; i < VertexCount; ++i) Normalize(Normals[i]);
+}
+
+void TMeshDataN::Render() const {
+  for (int32_t f = 0; f < FaceCount; ++f) {
+    glBegin(GL_TRIANGLES);
+    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
+      glTexCoord2fv(&TexCoords[k].u);
+      glNormal3fv(&Normals[k].x);
+      glVertex3fv(&Vertices[k].x);
+    }
+    glEnd();
+  }
+}
+
+TMeshDataNM::TMeshDataNM() : Material(std::make_unique<::Material>()) {}
+
+std::unique_ptr<TMeshData> TMeshDataNM::Create() const { return std::make_unique<TMeshDataNM>(); }
+
+TMeshDataNM::~TMeshDataNM() { Material.reset(); }
+
+void TMeshDataNM::Draw() {
+  Material->Apply();
+  TMeshDataN::Draw();
+}
+
+// ---- brushes ---------------------------------------------------------------
+
+TAmbBrush::~TAmbBrush() = default;
+
+// The meshes are gathered aside and only then handed to the brush, so a file
+// refused half way leaves the brush as it was instead of holding empty slots.
+void TAmbBrush::LoadFrom3DS(const std::string& fileName) {
+  if (!Loader3DS) throw std::logic_error("LoadFrom3DS of " + fileName + " needs Begin3DSImport first");
+  Loader3DS->LoadFile(fileName);
+  if (Loader3DS->File3DS->WrongRoot) Loader3DS->GetMesh(0);  // reports the wrong kind of file even without meshes
+  std::vector<std::unique_ptr<TMeshDataNM>> meshes;
+  for (int32_t i = 0; i < Loader3DS->MeshCount; ++i) {
+    meshes.push_back(Loader3DS->GetMesh(i));
+    meshes.back()->CalcNormals();
+  }
+  Loader3DS->File3DS.reset();
+  Meshes = std::move(meshes);
+  MeshCount = int32_t(Meshes.size());
+}
+
+static std::unique_ptr<TMeshDataNM> MeshFromBrushFile(TBrushFileMesh& source) {
+  auto mesh = std::make_unique<TMeshDataNM>();
+  mesh->Material->LoadFromFile(source.MaterialFile);
+  mesh->VertexCount = int32_t(source.Vertices.size());
+  mesh->FaceCount = int32_t(source.Faces.size());
+  mesh->Vertices = std::move(source.Vertices);
+  mesh->TexCoords = std::move(source.TexCoords);
+  mesh->Faces = std::move(source.Faces);
+  mesh->Normals.resize(mesh->Vertices.size());
+  mesh->CalcNormals();
+  return mesh;
+}
+
+void TAmbBrush::LoadFromFile(const std::string& fileName) {
+  const std::string bytes = ReadWholeFile(fileName);
+  std::vector<TBrushFileMesh> parsed =
+      ParseBrushFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  std::vector<std::unique_ptr<TMeshDataNM>> meshes;
+  for (TBrushFileMesh& source : parsed) meshes.push_back(MeshFromBrushFile(source));
+  Meshes = std::move(meshes);
+  MeshCount = int32_t(Meshes.size());
+  LoadTextures();
+  CompileList();
+}
+
+void TAmbBrush::Rotate(const TVector& angles) {
+  for (int32_t i = 0; i < MeshCount; ++i) Meshes[i]->Rotate(angles);
+}
+
+void TAmbBrush::Scale(const TVector& factors) {
+  for (int32_t i = 0; i < MeshCount; ++i) Meshes[i]->Scale(factors);
+}
+
+void TAmbBrush::DrawMeshes() {
+  for (int32_t i = 0; i < MeshCount; ++i) {
+    Meshes[i]->Material->Apply();
+    Meshes[i]->Render();
+  }
+}
+
+void TAmbBrush::CompileList() {
+  ListID = glGenLists(1);
+  glNewList(ListID, GL_COMPILE);
+  DrawMeshes();
+  glEndList();
+}
+
+void TAmbBrush::LoadTextures() {
+  for (int32_t i = 0; i < MeshCount; ++i) Meshes[i]->Material->PrepareTexture();
+}
+
+// ---- animated meshes and brushes -------------------------------------------
+
+TAmbAniMesh::TAmbAniMesh() : Material(std::make_unique<::Material>()) {}
+
+TAmbAniMesh::~TAmbAniMesh() = default;
+
+void TAmbAniMesh::SetSize(int32_t vertexCount, int32_t faceCount, int32_t frameCount) {
+  vertexCount = std::max(vertexCount, 0);
+  faceCount = std::max(faceCount, 0);
+  frameCount = std::max(frameCount, 0);
+  VertexFrames.resize(size_t(frameCount));
+  NormalFrames.resize(size_t(frameCount));
+  TexCoords.resize(size_t(vertexCount));
+  FrameCount = frameCount;
+  for (int32_t f = 0; f < frameCount; ++f) {
+    VertexFrames[f].resize(size_t(vertexCount));
+    NormalFrames[f].resize(size_t(vertexCount));
+  }
+  Faces.resize(size_t(faceCount));
+  FaceCount = faceCount;
+  VertexCount = vertexCount;
+}
+
+// Unlike the static meshes, the stored normals turn with the positions.
+void TAmbAniMesh::Rotate(const TVector& angles) {
+  for (int32_t j = 0; j < VertexCount; ++j) {
+    for (int32_t f = 0; f < FrameCount; ++f) RotateVector(VertexFrames[f][j], angles);
+    for (int32_t f = 0; f < FrameCount; ++f) RotateVector(NormalFrames[f][j], angles);
+  }
+}
+
+void TAmbAniMesh::Scale(float factor) {
+  for (int32_t f = 0; f < FrameCount; ++f) {
+    for (int32_t j = 0; j < VertexCount; ++j) VertexFrames[f][j] = VectorScale(VertexFrames[f][j], factor);
+  }
+}
+
+static std::unique_ptr<TAmbAniMesh> MeshFromAniFile(TAniFileMesh& source) {
+  auto mesh = std::make_unique<TAmbAniMesh>();
+  mesh->SetSize(source.VertexCount, int32_t(source.Faces.size()), int32_t(source.VertexFrames.size()));
+  mesh->VertexFrames = std::move(source.VertexFrames);
+  mesh->NormalFrames = std::move(source.NormalFrames);
+  mesh->TexCoords = std::move(source.TexCoords);
+  mesh->Faces = std::move(source.Faces);
+  mesh->Material->FileName = source.MaterialFile;
+  mesh->Material->LoadFromFile(source.MaterialFile);
+  mesh->Material->PrepareTexture();
+  return mesh;
+}
+
+void TAmbAniBrush::LoadFromFile(const std::string& fileName) {
+  const std::string bytes = ReadWholeFile(fileName);
+  TAniFile parsed = ParseAniBrushFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  std::vector<std::unique_ptr<TAmbAniMesh>> meshes;
+  for (TAniFileMesh& source : parsed.Meshes) meshes.push_back(MeshFromAniFile(source));
+  Meshes = std::move(meshes);
+  MeshCount = int32_t(Meshes.size());
+  Animations = parsed.Animations;
+}
+
+void TAmbAniBrush::Rotate(const TVector& angles) {
+  for (int32_t i = 0; i < MeshCount; ++i) Meshes[i]->Rotate(angles);
+}
+
+void TAmbAniBrush::Scale(float factor) {
+  for (int32_t i = 0; i < MeshCount; ++i) Meshes[i]->Scale(factor);
+}
+
+// Only animations 0..20 exist; any other index is refused rather than
+// written past the table.
+void TAmbAniBrush::SetAnimation(int32_t index) {
+  TAnimation& animation = Animations.at(size_t(index));
+  CurrentAnimation = index;
+  animation.CurrentKey = 0;
+  KeyCounter = 0;
+  const TAniKey& key = animation.Keys[animation.CurrentKey];
+  KeyWord2 = key.KeyWord2;
+  KeyWord0 = key.KeyWord0;
+  KeyWord1 = key.KeyWord1;
+}
+
+// ---- brush file readers ----------------------------------------------------
+
+namespace {
+
+// Reads little-endian fields front to back and refuses, naming the file,
+// anything that would read past the end.
+class TBrushReader {
+ public:
+  TBrushReader(const uint8_t* data, size_t size, const std::string& fileName)
+      : Data(data), Size(size), FileName(fileName) {}
+
+  [[noreturn]] void Fail(const std::string& fault) const {
+    throw EFileError("Bad brush file " + FileName + ": " + fault);
+  }
+  size_t Left() const { return Size - Pos; }
+
+  void Need(uint64_t count, uint64_t elementSize, const std::string& what) const {
+    if (count > Left() / elementSize) {
+      Fail(what + " needs " + std::to_string(count) + " x " + std::to_string(elementSize) + " bytes at offset " +
+           std::to_string(Pos) + " but only " + std::to_string(Left()) + " are left");
+    }
+  }
+
+  int32_t Count(const std::string& what) {
+    Need(1, 4, what);
+    const int32_t value = int32_t(Word());
+    if (value < 0) Fail(what + " is negative (" + std::to_string(value) + ")");
+    return value;
+  }
+
+  uint32_t Word() {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | Data[Pos + size_t(i)];
+    Pos += 4;
+    return v;
+  }
+  float Float() {
+    const uint32_t bits = Word();
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+  }
+  TVector Vector() {
+    const float x = Float(), y = Float();
+    return TVector{x, y, Float()};
+  }
+  TTexCoord TexCoord() {
+    const float u = Float();
+    return TTexCoord{u, Float()};
+  }
+
+  std::string Name(const std::string& what) {
+    const int32_t length = Count(what + " length");
+    Need(uint64_t(length), 1, what);
+    std::string name(reinterpret_cast<const char*>(Data + Pos), size_t(length));
+    Pos += size_t(length);
+    return name;
+  }
+
+  std::vector<TFace> Faces(int32_t count, int32_t vertexCount, const std::string& mesh) {
+    Need(uint64_t(count), 12, mesh + " faces");
+    std::vector<TFace> faces(static_cast<size_t>(count));
+    for (int32_t j = 0; j < count; ++j) {
+      faces[j].a = Word();
+      faces[j].b = Word();
+      faces[j].c = Word();
+      for (const uint32_t k : {faces[j].a, faces[j].b, faces[j].c}) {
+        if (k >= uint32_t(vertexCount)) {
+          Fail(mesh + " face " + std::to_string(j) + " uses vertex " + std::to_string(k) + " but the mesh has " +
+               std::to_string(vertexCount) + " vertices");
+        }
+      }
+    }
+    return faces;
+  }
+
+  void Bytes(void* out, size_t n, const std::string& what) {
+    Need(n, 1, what);
+    std::memcpy(out, Data + Pos, n);
+    Pos += n;
+  }
+
+ private:
+  const uint8_t* Data;
+  size_t Size;
+  size_t Pos = 0;
+  const std::string& FileName;
+};
+
+std::string MeshLabel(size_t i) { return "mesh " + std::to_string(i); }
+
+// Every mesh record takes at least 12 bytes, so a count the rest of the file
+// cannot hold is refused before anything is allocated for it.
+int32_t MeshCountOf(TBrushReader& in, uint64_t smallestRecord) {
+  const int32_t count = in.Count("mesh count");
+  in.Need(uint64_t(count), smallestRecord, "mesh count " + std::to_string(count));
+  return count;
+}
+
+TBrushFileMesh ReadBrushMesh(TBrushReader& in, size_t index) {
+  const std::string label = MeshLabel(index);
+  in.Need(1, 12, label + " header");
+  const int32_t vertexCount = in.Count(label + " vertex count");
+  const int32_t faceCount = in.Count(label + " face count");
+  TBrushFileMesh mesh;
+  mesh.MaterialFile = in.Name(label + " material name");
+  in.Need(uint64_t(vertexCount), 20, label + " vertices");
+  mesh.Vertices.resize(size_t(vertexCount));
+  mesh.TexCoords.resize(size_t(vertexCount));
+  for (int32_t j = 0; j < vertexCount; ++j) {
+    mesh.Vertices[j] = in.Vector();
+    mesh.TexCoords[j] = in.TexCoord();
+  }
+  mesh.Faces = in.Faces(faceCount, vertexCount, label);
+  return mesh;
+}
+
+void ReadFrames(TBrushReader& in, TAniFileMesh& mesh, int32_t frameCount, const std::string& label) {
+  // Frames of a mesh without vertices take no bytes; they are still bounded by
+  // the bytes left so that a wild count cannot ask for billions of them.
+  in.Need(uint64_t(frameCount), 1, label + " frame count " + std::to_string(frameCount));
+  const uint64_t entries = uint64_t(mesh.VertexCount) * uint64_t(frameCount);
+  in.Need(entries, 24, label + " frames");
+  mesh.VertexFrames.assign(size_t(frameCount), TVertexFrame(size_t(mesh.VertexCount)));
+  mesh.NormalFrames.assign(size_t(frameCount), TVertexFrame(size_t(mesh.VertexCount)));
+  for (int32_t f = 0; f < frameCount; ++f) {
+    for (int32_t j = 0; j < mesh.VertexCount; ++j) {
+      mesh.VertexFrames[f][j] = in.Vector();
+      mesh.NormalFrames[f][j] = in.Vector();
+    }
+  }
+}
+
+TAniFileMesh ReadAniMesh(TBrushReader& in, size_t index) {
+  const std::string label = MeshLabel(index);
+  in.Need(1, 12, label + " header");
+  TAniFileMesh mesh;
+  mesh.VertexCount = in.Count(label + " vertex count");
+  const int32_t frameCount = in.Count(label + " frame count");
+  const int32_t faceCount = in.Count(label + " face count");
+  ReadFrames(in, mesh, frameCount, label);
+  in.Need(uint64_t(mesh.VertexCount), 8, label + " texture coordinates");
+  mesh.TexCoords.resize(size_t(mesh.VertexCount));
+  for (int32_t j = 0; j < mesh.VertexCount; ++j) mesh.TexCoords[j] = in.TexCoord();
+  mesh.Faces = in.Faces(faceCount, mesh.VertexCount, label);
+  mesh.MaterialFile = in.Name(label + " material name");
+  return mesh;
+}
+
+}  // namespace
+
+// Layout: mesh count, then per mesh: vertex count, face count, material name
+// (length + bytes), vertices (position + texture coordinate), faces.
+std::vector<TBrushFileMesh> ParseBrushFile(const uint8_t* data, size_t size, const std::string& fileName) {
+  TBrushReader in(data, size, fileName);
+  const int32_t count = MeshCountOf(in, 12);
+  std::vector<TBrushFileMesh> meshes;
+  meshes.reserve(size_t(count));
+  for (int32_t i = 0; i < count; ++i) meshes.push_back(ReadBrushMesh(in, size_t(i)));
+  return meshes;
+}
+
+// Layout: mesh count, then per mesh: vertex, frame and face counts, all
+// frames (position + normal per vertex), texture coordinates, faces, material
+// name; then the animation table.
+TAniFile ParseAniBrushFile(const uint8_t* data, size_t size, const std::string& fileName) {
+  TBrushReader in(data, size, fileName);
+  const int32_t count = MeshCountOf(in, 16);
+  TAniFile file;
+  file.Meshes.reserve(size_t(count));
+  for (int32_t i = 0; i < count; ++i) file.Meshes.push_back(ReadAniMesh(in, size_t(i)));
+  static_assert(sizeof(file.Animations) == 2940);
+  in.Bytes(file.Animations.data(), sizeof(file.Animations), "animation table");
+  return file;
 }

@@ -1,0 +1,246 @@
+// 3DS import. Parse3DS walks the chunk tree of a whole file held in memory
+// and keeps, for every named object that holds a triangle mesh, its name,
+// positions, mapping coordinates and faces; everything else is skipped by
+// its length. Every length and count is checked against the bytes that hold
+// it before anything is read or allocated, so a damaged or hostile file is
+// refused with a reason instead of being read out of bounds.
+//
+// State: Loader3DS, alive between Begin3DSImport and End3DSImport, and the
+// parsed file it holds until the brush that asked for it has its meshes.
+#include "Amb2_3ds.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "AmbSystem.h"
+
+std::unique_ptr<T3DSLoader> Loader3DS;
+
+namespace {
+
+constexpr uint16_t MainChunk = 0x4D4D;
+constexpr uint16_t ProjectChunk = 0xC23D;
+constexpr uint16_t EditorChunk = 0x3D3D;
+constexpr uint16_t ObjectChunk = 0x4000;
+constexpr uint16_t TriMeshChunk = 0x4100;
+constexpr uint16_t VertexListChunk = 0x4110;
+constexpr uint16_t FaceListChunk = 0x4120;
+constexpr uint16_t MappingChunk = 0x4140;
+constexpr int MaxNesting = 16;
+
+const char* const WrongDatabaseText =
+    "The database passed as an argument is the wrong kind of\rdatabase for this function.";
+
+// A chunk's extent: [Start, End) in the file, own data from Data on.
+struct TChunk {
+  uint16_t Id = 0;
+  size_t Start = 0, Data = 0, End = 0;
+};
+
+std::string Hex(uint32_t id) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", unsigned(id));
+  return text;
+}
+
+class TChunkReader {
+ public:
+  TChunkReader(const uint8_t* data, size_t size, const std::string& fileName)
+      : Bytes(data), Size(size), FileName(fileName) {}
+
+  [[noreturn]] void Fail(const std::string& fault, size_t offset) const {
+    throw EFileError("Bad 3DS file " + FileName + ": " + fault + " (at byte " + std::to_string(offset) + ")");
+  }
+
+  uint16_t U16(size_t at) const { return uint16_t(Bytes[at] | Bytes[at + 1] << 8); }
+  uint32_t U32(size_t at) const { return uint32_t(U16(at)) | uint32_t(U16(at + 2)) << 16; }
+  float F32(size_t at) const {
+    const uint32_t bits = U32(at);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+  }
+  const uint8_t* At(size_t at) const { return Bytes + at; }
+  size_t FileSize() const { return Size; }
+
+  // The chunk that starts at `at` and must end by `end`, its parent's end.
+  TChunk ChunkAt(size_t at, size_t end) const {
+    if (end - at < 6) Fail("chunk header cut off after " + std::to_string(end - at) + " bytes", at);
+    const uint16_t id = U16(at);
+    const uint32_t length = U32(at + 2);
+    if (length < 6) Fail("chunk " + Hex(id) + " has length " + std::to_string(length) + ", less than its header", at);
+    if (length > end - at) {
+      Fail("chunk " + Hex(id) + " of length " + std::to_string(length) + " runs past its parent, which leaves " +
+               std::to_string(end - at) + " bytes",
+           at);
+    }
+    return TChunk{id, at, at + 6, at + length};
+  }
+
+  // A counted list at the start of a chunk's data: a u16 count, then that
+  // many entries that must fit inside the chunk. Returns the first entry.
+  size_t ListStart(const TChunk& c, size_t entrySize, const std::string& what, uint16_t& count) const {
+    if (c.End - c.Data < 2) Fail(what + " has no room for its count", c.Data);
+    count = U16(c.Data);
+    const size_t room = c.End - c.Data - 2;
+    if (count > room / entrySize) {
+      Fail(what + " declares " + std::to_string(count) + " entries of " + std::to_string(entrySize) +
+               " bytes but its chunk holds " + std::to_string(room),
+           c.Data);
+    }
+    return c.Data + 2;
+  }
+
+ private:
+  const uint8_t* Bytes;
+  size_t Size;
+  const std::string& FileName;
+};
+
+bool IsContainer(uint16_t id) { return id == MainChunk || id == ProjectChunk; }
+
+// Depth-first through the root chunks (a project file wraps a main chunk);
+// siblings are walked in a loop, only nesting recurses, and nesting is bounded.
+bool FindEditor(const TChunkReader& in, const TChunk& parent, int depth, TChunk& found) {
+  if (depth > MaxNesting) in.Fail("chunks nested deeper than " + std::to_string(MaxNesting) + " levels", parent.Start);
+  for (size_t at = parent.Data; at < parent.End;) {
+    const TChunk c = in.ChunkAt(at, parent.End);
+    if (c.Id == EditorChunk) {
+      found = c;
+      return true;
+    }
+    if (IsContainer(c.Id) && FindEditor(in, c, depth + 1, found)) return true;
+    at = c.End;
+  }
+  return false;
+}
+
+void ReadVertices(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
+  uint16_t count = 0;
+  const size_t first = in.ListStart(c, 12, "vertex list of object \"" + mesh.Name + "\"", count);
+  mesh.Vertices.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const size_t at = first + 12 * i;
+    mesh.Vertices[i] = MakeVector(in.F32(at), in.F32(at + 4), in.F32(at + 8));
+  }
+}
+
+// The flags word of each face and the sub-chunks after the list are not used.
+void ReadFaces(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
+  uint16_t count = 0;
+  const size_t first = in.ListStart(c, 8, "face list of object \"" + mesh.Name + "\"", count);
+  mesh.Faces.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const size_t at = first + 8 * i;
+    mesh.Faces[i] = MakeFace(in.U16(at), in.U16(at + 2), in.U16(at + 4));
+  }
+}
+
+std::vector<TTexCoord> ReadMapping(const TChunkReader& in, const TChunk& c, const std::string& name) {
+  uint16_t count = 0;
+  const size_t first = in.ListStart(c, 8, "mapping list of object \"" + name + "\"", count);
+  std::vector<TTexCoord> mapping(count);
+  for (size_t i = 0; i < count; ++i) mapping[i] = MakeTexCoord(in.F32(first + 8 * i), in.F32(first + 8 * i + 4));
+  return mapping;
+}
+
+void CheckFaces(const TChunkReader& in, const TChunk& c, const T3DSMesh& mesh) {
+  for (size_t i = 0; i < mesh.Faces.size(); ++i) {
+    for (const uint32_t k : {mesh.Faces[i].a, mesh.Faces[i].b, mesh.Faces[i].c}) {
+      if (k >= mesh.Vertices.size()) {
+        in.Fail("face " + std::to_string(i) + " of object \"" + mesh.Name + "\" uses vertex " + std::to_string(k) +
+                    " but the object has " + std::to_string(mesh.Vertices.size()) + " vertices",
+                c.Start);
+      }
+    }
+  }
+}
+
+// The vertex count comes from the vertex list alone; vertices the mapping list
+// does not reach get (0, 0), extra mapping entries are dropped.
+T3DSMesh ReadTriMesh(const TChunkReader& in, const TChunk& meshChunk, const std::string& name) {
+  T3DSMesh mesh;
+  mesh.Name = name;
+  std::vector<TTexCoord> mapping;
+  // Only the first list of each kind counts.
+  bool haveVertices = false, haveFaces = false, haveMapping = false;
+  for (size_t at = meshChunk.Data; at < meshChunk.End;) {
+    const TChunk c = in.ChunkAt(at, meshChunk.End);
+    if (c.Id == VertexListChunk && !haveVertices) {
+      ReadVertices(in, c, mesh);
+      haveVertices = true;
+    } else if (c.Id == FaceListChunk && !haveFaces) {
+      ReadFaces(in, c, mesh);
+      haveFaces = true;
+    } else if (c.Id == MappingChunk && !haveMapping) {
+      mapping = ReadMapping(in, c, name);
+      haveMapping = true;
+    }
+    at = c.End;
+  }
+  CheckFaces(in, meshChunk, mesh);
+  mapping.resize(mesh.Vertices.size());
+  mesh.TexCoords = std::move(mapping);
+  return mesh;
+}
+
+// A named object is a mesh when one of its sub-chunks is a triangle mesh;
+// lights and cameras are passed over.
+void ReadObject(const TChunkReader& in, const TChunk& object, std::vector<T3DSMesh>& meshes) {
+  const size_t nameLength = object.End - object.Data;
+  const void* zero = std::memchr(in.At(object.Data), 0, nameLength);
+  if (!zero) in.Fail("object name has no terminating zero inside its chunk", object.Data);
+  const char* name = reinterpret_cast<const char*>(in.At(object.Data));
+  const std::string objectName(name, static_cast<const char*>(zero));
+  for (size_t at = object.Data + objectName.size() + 1; at < object.End;) {
+    const TChunk c = in.ChunkAt(at, object.End);
+    if (c.Id == TriMeshChunk) {
+      meshes.push_back(ReadTriMesh(in, c, objectName));
+      return;
+    }
+    at = c.End;
+  }
+}
+
+}  // namespace
+
+T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName) {
+  const TChunkReader in(data, size, fileName);
+  T3DSFile file;
+  file.FileName = fileName;
+  if (size < 6) in.Fail("the file is too short for a chunk (" + std::to_string(size) + " bytes)", 0);
+  const TChunk root = in.ChunkAt(0, size);
+  file.WrongRoot = !IsContainer(root.Id);
+  TChunk editor;
+  if (!FindEditor(in, root, 1, editor)) return file;
+  for (size_t at = editor.Data; at < editor.End;) {
+    const TChunk c = in.ChunkAt(at, editor.End);
+    if (c.Id == ObjectChunk) ReadObject(in, c, file.Meshes);
+    at = c.End;
+  }
+  return file;
+}
+
+void T3DSLoader::LoadFile(const std::string& fileName) {
+  const std::string bytes = ReadWholeFile(fileName);
+  File3DS = std::make_unique<T3DSFile>(Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName));
+  MeshCount = int32_t(File3DS->Meshes.size());
+}
+
+// Builds the mesh through AddVertex/AddFace so that vertex i keeps index i;
+// normals are left to the caller.
+std::unique_ptr<TMeshDataNM> T3DSLoader::GetMesh(int32_t index) {
+  if (!File3DS) throw std::logic_error("GetMesh needs a 3DS file loaded first");
+  if (File3DS->WrongRoot) throw EFileError(WrongDatabaseText);
+  const T3DSMesh& source = File3DS->Meshes.at(size_t(index));
+  auto mesh = std::make_unique<TMeshDataNM>();
+  for (size_t i = 0; i < source.Vertices.size(); ++i) mesh->AddVertex(source.Vertices[i], source.TexCoords[i]);
+  for (const TFace& face : source.Faces) mesh->AddFace(face);
+  mesh->Name = source.Name;
+  return mesh;
+}
+
+void Begin3DSImport() { Loader3DS = std::make_unique<T3DSLoader>(); }
+
+void End3DSImport() { Loader3DS.reset(); }
