@@ -1,21 +1,190 @@
-// Texture registry and materials (placeholder bodies).
+// The texture registry by file name, the Material each mesh owns, and the
+// render-state switches the overlay and the scenes call between draws.
+//
+// State: the registry, entries appended in order of registration and never
+// removed; a failed load is recorded as TextureNotFound and tried again on
+// the next request. The switches leave their state in OpenGL only.
 #include "Amb2Materials.h"
 
-uint32_t FindTexture(const std::string&) { return TextureNotFound; }
-void RegisterTexture(const std::string&, uint32_t) {}
-uint32_t LoadTexture(const std::string&) { return TextureNotFound; }
-uint32_t LoadTgaTexture(const std::string&) { return TextureNotFound; }
-const std::vector<TTexRegItem>& TextureRegistry() {
-  static std::vector<TTexRegItem> none;
-  return none;
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "AmbSystem.h"
+#include "Amb2Textures.h"
+#include "TGA.h"
+
+namespace {
+
+std::vector<TTexRegItem>& Entries() {
+  static std::vector<TTexRegItem> entries;
+  return entries;
 }
-void UseTexture(uint32_t) {}
-void EnableSphereMap() {}
-void DisableSphereMap() {}
-void ResetMaterialState() {}
-void EnableAlphaTest() {}
-void DisableAlphaTest() {}
-void Material::LoadFromFile(const std::string&) {}
-void Material::PrepareTexture() {}
-void Material::Apply() const {}
-void ParseMaterial(Material&, const uint8_t*, size_t, const std::string&) {}
+
+using TRegistryLoader = void (*)(const std::string&, uint32_t&);
+
+void LoadAnyImage(const std::string& fileName, uint32_t& texture) { LoadImageFile(fileName, texture, false); }
+
+void LoadTgaTrilinear(const std::string& fileName, uint32_t& texture) { LoadTgaMipmapped(fileName, texture); }
+
+uint32_t CachedLoad(const std::string& fileName, TRegistryLoader load) {
+  uint32_t texture = FindTexture(fileName);
+  if (texture == TextureNotFound) {
+    load(fileName, texture);
+    RegisterTexture(fileName, texture);
+  }
+  return texture;
+}
+
+void SetColor(const TColorRGBA& c) { glColor4f(c.r, c.g, c.b, c.a); }
+
+// Sequential little-endian reads that stop taking values at the end of the
+// data: fields past the end keep what they held.
+class TFieldReader {
+ public:
+  TFieldReader(const uint8_t* data, size_t size) : Data(data), Size(size) {}
+  size_t Remaining() const { return Size - Pos; }
+  template <typename T>
+  void Read(T& field) {
+    if (Remaining() < sizeof(T)) {
+      Pos = Size;
+      return;
+    }
+    std::memcpy(&field, Data + Pos, sizeof(T));
+    Pos += sizeof(T);
+  }
+  void ReadBool(bool& field) {
+    uint8_t byte = field ? 1 : 0;
+    Read(byte);
+    field = byte != 0;
+  }
+  void ReadColor(TColorRGBA& c) {
+    Read(c.r);
+    Read(c.g);
+    Read(c.b);
+    Read(c.a);
+  }
+  std::string ReadBytes(size_t n) {
+    std::string s(reinterpret_cast<const char*>(Data + Pos), n);
+    Pos += n;
+    return s;
+  }
+
+ private:
+  const uint8_t* Data;
+  size_t Size;
+  size_t Pos = 0;
+};
+
+}  // namespace
+
+// ---- registry -------------------------------------------------------------------
+
+uint32_t FindTexture(const std::string& fileName) {
+  uint32_t texture = TextureNotFound;
+  for (const TTexRegItem& item : Entries())
+    if (item.Name == fileName) texture = item.Texture;
+  return texture;
+}
+
+void RegisterTexture(const std::string& fileName, uint32_t texture) { Entries().push_back({fileName, texture}); }
+
+uint32_t LoadTexture(const std::string& fileName) { return CachedLoad(fileName, LoadAnyImage); }
+
+uint32_t LoadTgaTexture(const std::string& fileName) { return CachedLoad(fileName, LoadTgaTrilinear); }
+
+const std::vector<TTexRegItem>& TextureRegistry() { return Entries(); }
+
+// ---- render-state switches ---------------------------------------------------
+
+void UseTexture(uint32_t texture) {
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  glColor4f(1, 1, 1, 1);
+}
+
+void EnableSphereMap() {
+  glEnable(GL_TEXTURE_GEN_S);
+  glEnable(GL_TEXTURE_GEN_T);
+}
+
+void DisableSphereMap() {
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+}
+
+void ResetMaterialState() {
+  DisableSphereMap();
+  glColor4f(1, 1, 1, 1);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+}
+
+void EnableAlphaTest() {
+  glAlphaFunc(GL_GREATER, 0.5f);
+  glEnable(GL_ALPHA_TEST);
+}
+
+void DisableAlphaTest() { glDisable(GL_ALPHA_TEST); }
+
+// ---- Material ---------------------------------------------------------------------
+
+void ParseMaterial(Material& m, const uint8_t* data, size_t size, const std::string& fileName) {
+  TFieldReader in(data, size);
+  in.Read(m.TextureID);
+  in.ReadBool(m.Blend);
+  in.ReadBool(m.SphereMap);
+  in.Read(m.Mode);
+  in.ReadColor(m.Color);
+  in.ReadColor(m.BlendColor);
+  in.ReadBool(m.AlphaBlend);
+  if (in.Remaining() < sizeof(int32_t)) return;
+  int32_t nameLength = 0;
+  in.Read(nameLength);
+  if (nameLength < 0 || size_t(nameLength) > in.Remaining())
+    throw EFileError("Bad texture name length " + std::to_string(nameLength) + " in material file " + fileName);
+  m.TextureName = in.ReadBytes(size_t(nameLength));
+}
+
+void Material::LoadFromFile(const std::string& fileName) {
+  const std::string bytes = ReadWholeFile(fileName);
+  ParseMaterial(*this, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  FileName = fileName;
+}
+
+void Material::PrepareTexture() {
+  if (TextureID != 0 || TextureName.empty()) return;
+  TextureID = TextureName.back() == 'a' ? LoadTgaTexture(TextureName) : LoadTexture(TextureName);
+}
+
+void Material::Apply() const {
+  if (Mode == 0) ApplyColour();
+  if (Mode == 1) ApplyTextured();
+}
+
+void Material::ApplyColour() const {
+  ResetMaterialState();
+  SetColor(Color);
+  if (!Blend) {
+    glDisable(GL_BLEND);
+    return;
+  }
+  glEnable(GL_BLEND);
+  SetColor(BlendColor);
+  glBlendFunc(GL_ONE, GL_ONE);
+}
+
+void Material::ApplyTextured() const {
+  ResetMaterialState();
+  UseTexture(TextureID);
+  glDisable(GL_COLOR_MATERIAL);
+  if (SphereMap) EnableSphereMap();
+  if (!Blend) return;
+  SetColor(BlendColor);
+  if (AlphaBlend)
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  else
+    glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
+  glEnable(GL_BLEND);
+}

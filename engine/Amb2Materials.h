@@ -48,6 +48,10 @@ class Material {
   void LoadFromFile(const std::string& fileName);
   void PrepareTexture();
   void Apply() const;
+
+ private:
+  void ApplyColour() const;
+  void ApplyTextured() const;
 };
 
 // Pure reader of a material file's bytes into the fields it covers (a short

@@ -49,3 +49,24 @@ void LoadImageFile(const std::string& fileName, uint32_t& texture, bool fromReso
 // Images stored inside the program: type "BMP", "JPEG" or "TGA", name = the
 // file name up to its first ".".
 void RegisterResourceImage(const std::string& type, const std::string& name, std::vector<uint8_t> bytes);
+
+// ---- shared by the two TGA loaders ------------------------------------------
+
+// Largest image side and pixel count any loader accepts; bigger headers are
+// refused with the loader's read-failure message instead of allocating.
+constexpr uint32_t MaxImageSide = 16384;
+constexpr uint64_t MaxImagePixels = uint64_t(4096) * 4096;
+bool SaneImageSize(uint64_t width, uint64_t height);
+
+// True when the name is an existing file (not a folder).
+bool ImageFileExists(const std::string& fileName);
+// Reads the whole file; false when it cannot be opened, read or is too big.
+bool ReadImageFile(const std::string& fileName, std::vector<uint8_t>& bytes);
+
+// The upload sequence with the given GL_TEXTURE_MIN_FILTER.
+uint32_t CreateTextureFiltered(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels,
+                               int minFilter);
+using TTextureCreator = uint32_t (*)(uint16_t, uint16_t, TPixelFormat, const uint8_t*);
+// Shows a failed decode's message, or uploads the pixels (rows padded to the
+// default unpack alignment of 4) and stores the new texture. True on success.
+bool FinishImageLoad(const TDecodeResult& decoded, uint32_t& texture, TTextureCreator create);

@@ -1,20 +1,313 @@
-// 2D overlay and bitmap text (placeholder bodies).
+// Drawing over the 3D scene in window pixels: textured rectangles, coloured
+// rectangles and bitmap text. Fonts come from the installed font fontconfig
+// matches to the face name and weight, rasterised by FreeType into 96
+// glyph display lists (characters 32..127) drawn with glBitmap.
+//
+// State: the current font base, the text colour and position, the outline
+// offset. Every drawer leaves the perspective projection selected; the
+// textured drawers leave lighting, depth testing and texturing on.
 #include "Amb2_2D.h"
 
-void Begin2D() {}
-void End2D() {}
-void SetOrthoProjection() {}
-void SetPerspectiveProjection() {}
-uint32_t CreateBitmapFont(const char*, int, bool) { return 0; }
-void SetFontBase(uint32_t) {}
-uint32_t FontBase() { return 0; }
-void FreeBitmapFont() {}
-void PrintText(const char*, int, int, const TColorRGBA&) {}
-void PrintTextOutlined(const char*, int, int, const TColorRGBA&, const TColorRGBA&) {}
-void DrawTextAtRaster(const char*) {}
-void DrawImageTinted(uint32_t, const TColorRGBA&, float, float, float, float) {}
-void DrawImageSrcColor(uint32_t, const TColorRGBA&, float, float, float, float) {}
-void DrawImageBlended(uint32_t, float, float, float, float) {}
-void DrawImage(uint32_t, float, float, float, float) {}
-void DrawImageRotated(uint32_t, float, float, float, float, float, float) {}
-void DrawRect(const TColorRGBA&, float, float, float, float) {}
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include "Amb2Materials.h"
+#include "Ambrel2.h"
+
+namespace {
+
+constexpr int FontGlyphCount = 96;
+constexpr unsigned char FirstGlyph = 32;
+constexpr unsigned char LastGlyph = 127;
+
+uint32_t CurrentFontBase = 0;
+TColorRGBA TextColor;
+float TextX = 0, TextY = 0;
+int32_t OutlineOffset = 1;
+
+const TColorRGBA White{1, 1, 1, 1};
+
+void SetColor(const TColorRGBA& c) { glColor4f(c.r, c.g, c.b, c.a); }
+
+// ---- fonts ----------------------------------------------------------------------
+
+struct TFontFile {
+  std::string Path;
+  int Index = 0;
+};
+
+TFontFile MatchFontFile(const char* faceName, bool bold) {
+  TFontFile found;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName ? faceName : ""));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcChar8* file = nullptr;
+  if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+    found.Path = reinterpret_cast<const char*>(file);
+    FcPatternGetInteger(match, FC_INDEX, 0, &found.Index);
+  }
+  if (match) FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
+  return found;
+}
+
+// glBitmap wants rows bottom first; FreeType renders them top first.
+std::vector<GLubyte> FlippedGlyphRows(const FT_Bitmap& bitmap) {
+  const size_t rowBytes = (bitmap.width + 7) / 8;
+  std::vector<GLubyte> rows(rowBytes * bitmap.rows);
+  for (size_t r = 0; r < bitmap.rows; ++r)
+    std::memcpy(&rows[(bitmap.rows - 1 - r) * rowBytes], bitmap.buffer + r * bitmap.pitch, rowBytes);
+  return rows;
+}
+
+// One list: the glyph's bitmap placed on the baseline, then the raster
+// position moved on by the glyph's advance. A glyph the font lacks still
+// compiles an empty list.
+void CompileGlyph(FT_Face face, GLuint list, unsigned char c) {
+  std::vector<GLubyte> rows;
+  GLsizei width = 0, height = 0;
+  GLfloat xorig = 0, yorig = 0, advance = 0;
+  if (face && FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
+    const FT_GlyphSlot glyph = face->glyph;
+    rows = FlippedGlyphRows(glyph->bitmap);
+    width = GLsizei(glyph->bitmap.width);
+    height = GLsizei(glyph->bitmap.rows);
+    xorig = GLfloat(-glyph->bitmap_left);
+    yorig = GLfloat(height - glyph->bitmap_top);
+    advance = GLfloat(glyph->advance.x) / 64.0f;
+  }
+  glNewList(list, GL_COMPILE);
+  glBitmap(width, height, xorig, yorig, advance, 0, rows.empty() ? nullptr : rows.data());
+  glEndList();
+}
+
+// Glyph rows are byte-packed; the texture uploads elsewhere rely on the
+// default alignment, so it is put back afterwards.
+void CompileGlyphLists(FT_Face face, GLuint base) {
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (int c = FirstGlyph; c <= LastGlyph; ++c) CompileGlyph(face, base + GLuint(c - FirstGlyph), (unsigned char)c);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+// Bytes outside the font's 32..127 would call lists that are not its own.
+std::string PrintableOnly(const char* text) {
+  std::string kept;
+  for (const char* p = text; *p; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c >= FirstGlyph && c <= LastGlyph) kept.push_back(char(c));
+  }
+  return kept;
+}
+
+// ---- textured rectangles ---------------------------------------------------------
+
+void BeginTexturedRect(uint32_t texture, const TColorRGBA* color) {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_TEXTURE_2D);
+  if (color) SetColor(*color);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glDisable(GL_COLOR_MATERIAL);
+}
+
+void EnableBlend(GLenum source, GLenum destination) {
+  glEnable(GL_BLEND);
+  glBlendFunc(source, destination);
+}
+
+void TexturedQuad(float x, float y, float w, float h, float repeat) {
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex3f(x, y, 0);
+  glTexCoord2f(repeat, 0);
+  glVertex3f(x + w, y, 0);
+  glTexCoord2f(repeat, repeat);
+  glVertex3f(x + w, y + h, 0);
+  glTexCoord2f(0, repeat);
+  glVertex3f(x, y + h, 0);
+  glEnd();
+}
+
+void EndTexturedRect(bool disableBlend) {
+  SetPerspectiveProjection();
+  if (disableBlend) glDisable(GL_BLEND);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace
+
+// ---- frame of a 2D block ---------------------------------------------------------
+
+void Begin2D() {
+  glPushMatrix();
+  ResetMaterialState();
+  glLoadIdentity();
+  glTranslatef(0, 0, -1);
+}
+
+void End2D() { glPopMatrix(); }
+
+void SetOrthoProjection() {
+  const TGLWindow& window = CurrentWindow();
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, window.Width, 0, window.Height, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void SetPerspectiveProjection() {
+  const TGLWindow& window = CurrentWindow();
+  const double height = std::max(window.Height, 1);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, double(window.Width) / height, 1.0, double(FarPlane));
+  glMatrixMode(GL_MODELVIEW);
+}
+
+// ---- fonts and text --------------------------------------------------------------
+
+uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
+  const GLuint base = glGenLists(FontGlyphCount);
+  CurrentFontBase = base;
+  const TFontFile file = MatchFontFile(faceName, bold);
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&
+      FT_New_Face(library, file.Path.c_str(), file.Index, &face) == 0)
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::max(height, 1)));
+  CompileGlyphLists(face, base);
+  if (face) FT_Done_Face(face);
+  if (library) FT_Done_FreeType(library);
+  return base;
+}
+
+void SetFontBase(uint32_t base) { CurrentFontBase = base; }
+
+uint32_t FontBase() { return CurrentFontBase; }
+
+void FreeBitmapFont() { glDeleteLists(CurrentFontBase, FontGlyphCount); }
+
+void PrintText(const char* text, int x, int y, const TColorRGBA& color) {
+  TextColor = color;
+  TextX = float(x);
+  TextY = float(y);
+  DrawTextAtRaster(text);
+}
+
+void PrintTextOutlined(const char* text, int x, int y, const TColorRGBA& color, const TColorRGBA& outline) {
+  PrintText(text, x + OutlineOffset, y + OutlineOffset, outline);
+  PrintText(text, x - OutlineOffset, y - OutlineOffset, outline);
+  PrintText(text, x, y, color);
+}
+
+void DrawTextAtRaster(const char* text) {
+  if (!text) return;
+  const std::string glyphs = PrintableOnly(text);
+  glDisable(GL_DEPTH_TEST);
+  glPushAttrib(GL_LIGHTING_BIT);
+  glEnable(GL_COLOR_MATERIAL);
+  SetColor(TextColor);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  SetOrthoProjection();
+  glRasterPos2f(TextX, float(CurrentWindow().Height) - TextY);
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(CurrentFontBase - FirstGlyph);
+  glCallLists(GLsizei(glyphs.size()), GL_UNSIGNED_BYTE, glyphs.data());
+  glPopAttrib();
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_LIGHTING);
+  glPopAttrib();
+  SetPerspectiveProjection();
+  glEnable(GL_DEPTH_TEST);
+}
+
+// ---- rectangles -------------------------------------------------------------------
+
+void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+  BeginTexturedRect(texture, &color);
+  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_FOG);
+  SetOrthoProjection();
+  TexturedQuad(x, y, w, h, 1);
+  EndTexturedRect(true);
+}
+
+void DrawImageSrcColor(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+  BeginTexturedRect(texture, &color);
+  EnableBlend(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
+  SetOrthoProjection();
+  TexturedQuad(x, y, w, h, 1);
+  EndTexturedRect(true);
+}
+
+void DrawImageBlended(uint32_t texture, float x, float y, float w, float h) {
+  BeginTexturedRect(texture, &White);
+  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  SetOrthoProjection();
+  TexturedQuad(x, y, w, h, 1);
+  EndTexturedRect(true);
+}
+
+void DrawImage(uint32_t texture, float x, float y, float w, float h) {
+  BeginTexturedRect(texture, nullptr);
+  SetOrthoProjection();
+  TexturedQuad(x, y, w, h, 1);
+  EndTexturedRect(false);
+}
+
+// The rotation about the window centre stays on the modelview matrix until
+// End2D pops it, so later drawers of the block turn with it.
+void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat) {
+  const TGLWindow& window = CurrentWindow();
+  BeginTexturedRect(texture, &White);
+  SetOrthoProjection();
+  glTranslatef(window.Width * 0.5f, window.Height * 0.5f, 0);
+  glRotatef(angle, 0, 0, 1);
+  glTranslatef(window.Width * -0.5f, window.Height * -0.5f, 0);
+  TexturedQuad(x, y, w, h, repeat);
+  EndTexturedRect(false);
+}
+
+void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_COLOR_MATERIAL);
+  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  SetOrthoProjection();
+  SetColor(color);
+  glBegin(GL_QUADS);
+  glVertex3f(x, y, 0);
+  glVertex3f(x + w, y, 0);
+  glVertex3f(x + w, y + h, 0);
+  glVertex3f(x, y + h, 0);
+  glEnd();
+  SetPerspectiveProjection();
+  glDisable(GL_BLEND);
+  SetColor(White);
+  glDisable(GL_COLOR_MATERIAL);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_TEXTURE_2D);
+  glPopAttrib();
+}
