@@ -6,7 +6,7 @@
 // State: GrassBrush, GrassMap, GrassCells, GrassField and the two settings
 // GrassGridSize and GrassJitter.
 // Leaves behind: one more display list; the random generator advanced by
-// fourteen draws per cell.
+// thirteen draws per cell.
 #include "tvEffect5.h"
 
 #include <GL/gl.h>
@@ -50,7 +50,7 @@ float JitterDraw() {
   return static_cast<float>((first - second) * GrassJitter);
 }
 
-// The fourteen draws of one cell, in the order the cell has always used.
+// The thirteen draws of one cell, in their fixed order.
 TGrassCell MakeGrassCell(uint32_t mapColour) {
   TGrassCell c;
   const double r6 = Random(), r7 = Random(), r8 = Random();
