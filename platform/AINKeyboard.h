@@ -28,4 +28,11 @@ void SetKeySource(KeySource source);
 // The scan code (set 1, 0..255) of an SDL scancode value, 0 for keys that have none.
 uint8_t ScanCodeFromSdl(int sdlScancode);
 
+// Takes one snapshot from the key source or from SDL. Returns 0, or a
+// not-acquired code with all keys up while the window is out of focus.
+int32_t TakeKeySnapshot(TKeyStates& states);
+// The window pump reports focus changes: keys read as up while the window is
+// out of focus and are seen again once it has the focus back.
+void NoteKeyboardFocus(bool focused);
+
 extern TAINKeyboardDevice* Keyboard;

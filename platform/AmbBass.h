@@ -14,5 +14,9 @@ int32_t LoadMusic(const std::string& fileName);
 uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan);
 void FreeMusic();
 
+// The tick count (TickCount) at which the last PlayMusic started playback;
+// false when nothing has been started since InitMusic.
+bool MusicStartTick(uint32_t& tick);
+
 // Number of samples loaded so far.
 int32_t MusicSampleCount();

@@ -18,6 +18,17 @@ class EFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// An error that was already shown to the user and ends the program without a
+// further message (a window or context that could not be made).
+class EProgramStop : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Leaves the display as the program found it (desktop mode, cursor) and
+// shuts the platform layer down; used on the way out after a fatal error.
+void RestoreDisplay();
+
 // Milliseconds since an arbitrary start, wrapping as an unsigned 32-bit value.
 uint32_t TickCount();
 using TickSource = std::function<uint32_t()>;

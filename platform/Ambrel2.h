@@ -35,6 +35,9 @@ void ResizeGLScene(int width, int height);
 void InitGLState();
 void SetTwoSided(bool twoSided);
 
+// True while an OpenGL context is current on the calling thread.
+bool HasCurrentGLContext();
+
 // The record of the window made last (width and height follow resizes).
 const TGLWindow& CurrentWindow();
 

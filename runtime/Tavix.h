@@ -7,12 +7,22 @@
 
 #include <cstdint>
 
+// Program order step 3: part -1 begins now.
+void BeginSchedule();
+// Frame order steps 1-2: poll the keyboard and change the part when due.
+void StartFrame();
+// Frame order steps 4-8: clock, part time, keys again, operator keys, lock.
+void UpdateFrameState();
 // One frame's clock step (frame order step 4): DemoTime, FrameDelta, FrameStep.
 void AdvanceDemoClock(uint32_t tick);
 // The operator keys of one frame, in table order (frame order step 7).
 void HandleOperatorKeys();
+// The part time (frame order step 5).
+void UpdatePartTime(uint32_t tick);
 // The sine clock (frame order step 11).
 void UpdateSineClock();
+// The loop's test before every frame: Escape held or part 11 reached.
+bool LoopShouldEnd();
 
 void RunMainLoop();
 // The whole program: data folder, StartUp, RunMainLoop, ShutDown; a fatal

@@ -1,0 +1,204 @@
+// The demo's shared state: frame state, shared assets, the time-sync table
+// with its file, the program-wide random generator and the letterbox.
+//
+// State: everything declared in tvCommon.h. The table file is replaced
+// whole on save, so a failed save leaves the previous file as it was.
+#include "tvCommon.h"
+
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "Amb2_2D.h"
+#include "AmbSystem.h"
+
+// ---- frame state ------------------------------------------------------------
+
+int32_t CurrentPart = -1;
+int32_t DemoTime = 0;
+uint32_t StartTick = 0;
+uint32_t FrameDelta = 0;
+float FrameStep = 1.0f;
+uint32_t PartTime = 0;
+int32_t SyncLock = 0;
+std::string OverlayText;
+uint32_t ShakeStart = 0;
+float SineClock = 0.0f;
+float SineValue = 0.0f;
+TCamera Camera;
+TGLWindow MainWindow;
+
+// ---- shared assets ------------------------------------------------------------
+
+uint32_t FontSmall = 0, FontLarge = 0;
+int32_t MusicSlot = -1;
+uint32_t MusicChannel = 0;
+TVector LightPosition;
+uint32_t RenderTexture = 0;
+
+std::unique_ptr<TAmbAniBrush> StarAniBrush;
+std::unique_ptr<TAmbBrush> TunnelBrush;
+std::unique_ptr<TAmbEnv> EnvObject;
+std::unique_ptr<TAmbBrush> HelixBrush;
+std::unique_ptr<TAmbBrush> StarBrush;
+
+uint32_t TexClouds2 = 0, TexChrome = 0, TexLogo = 0, TexChrome2 = 0, TexSilver = 0, TexLiteGrass = 0,
+         TexGrass = 0, TexVelkrona = 0, TexTavixM = 0, TexSol = 0, TexSunset = 0, TexSunset2 = 0,
+         TexPurep = 0, TexGalaxy = 0, TexWsTavix = 0, TexKulehore = 0, TexLyn = 0, TexPresents = 0,
+         TexCr1 = 0, TexCr2 = 0;
+std::array<uint32_t, 4> TexG{};
+uint32_t TexMarl = 0, TexTavix = 0, TexTesk = 0;
+
+// ---- time-sync table ----------------------------------------------------------
+
+std::array<uint32_t, TimeSyncEntries> TimeSyncTable{};
+int32_t NextIndex = 0;
+int32_t PlotIndex = 0;
+
+namespace {
+
+constexpr size_t TableBytes = TimeSyncEntries * 4;
+
+std::array<uint8_t, TableBytes> TableImage() {
+  std::array<uint8_t, TableBytes> bytes{};
+  for (size_t i = 0; i < TableBytes; ++i) bytes[i] = uint8_t(TimeSyncTable[i / 4] >> (8 * (i % 4)));
+  return bytes;
+}
+
+std::string FolderOf(const std::string& fileName) {
+  const size_t slash = fileName.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= size_t(written);
+  }
+  return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0;
+  return close(fd) == 0 && synced;
+}
+
+// The temporary file starts private; the table gets the usual file mode.
+bool OpenUpMode(int fd) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return fchmod(fd, 0666 & ~mask) == 0;
+}
+
+// Writes, flushes and closes the temporary file; false on any failure.
+bool FillTemporary(int fd) {
+  const std::array<uint8_t, TableBytes> bytes = TableImage();
+  const bool written = OpenUpMode(fd) && WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+  return close(fd) == 0 && written;
+}
+
+}  // namespace
+
+void ResetTimeSync() { NextIndex = 0; }
+
+int32_t NextPartDue() {
+  if (NextIndex < 0 || NextIndex >= TimeSyncEntries) return -1;
+  const int64_t entry = TimeSyncTable[size_t(NextIndex)];
+  if (int64_t(DemoTime) <= entry) return -1;
+  return NextIndex++;
+}
+
+void PlotTimeSync() {
+  // Past the last entry a plot has nowhere to go and is dropped.
+  if (PlotIndex < 0 || PlotIndex >= TimeSyncEntries) return;
+  TimeSyncTable[size_t(PlotIndex)] = uint32_t(DemoTime);
+  ++PlotIndex;
+}
+
+void ClearTimeSync() {
+  TimeSyncTable.fill(0);
+  PlotIndex = 0;
+}
+
+// The table goes to a fresh file beside the target that replaces it only once
+// it is complete on disk: a full disk or a size limit never costs the old table.
+void SaveTimeSync(const std::string& fileName) {
+  std::string temporary = fileName + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) throw EFileError("Cannot create file " + fileName);
+  if (!FillTemporary(fd) || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    unlink(temporary.c_str());
+    throw EFileError("Cannot write file " + fileName + ": " + reason);
+  }
+  if (!SyncFolder(FolderOf(fileName)))
+    throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
+}
+
+void LoadTimeSync(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EFileError("Cannot open file " + fileName);
+  std::array<char, TableBytes> bytes{};
+  in.read(bytes.data(), bytes.size());
+  if (in.bad()) throw EFileError("Cannot open file " + fileName);
+  LoadTimeSyncBytes(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(in.gcount()));
+}
+
+void LoadTimeSyncBytes(const uint8_t* data, size_t size) {
+  if (size > TableBytes) size = TableBytes;
+  for (size_t i = 0; i < size; ++i) {
+    uint32_t& entry = TimeSyncTable[i / 4];
+    const unsigned shift = 8 * (i % 4);
+    entry = (entry & ~(0xFFu << shift)) | (uint32_t(data[i]) << shift);
+  }
+}
+
+// ---- random numbers ------------------------------------------------------------
+
+namespace {
+uint32_t randomSeed = 0;
+
+uint32_t NextRandom() {
+  randomSeed = randomSeed * 134775813u + 1u;
+  return randomSeed;
+}
+}  // namespace
+
+double Random() { return NextRandom() / 4294967296.0; }
+
+int32_t RandomInt(int32_t n) {
+  if (n <= 0) return 0;
+  return int32_t((uint64_t(NextRandom()) * uint64_t(n)) >> 32);
+}
+
+void Randomize() { randomSeed = TickCount(); }
+
+void SetRandomSeed(uint32_t seed) { randomSeed = seed; }
+
+// ---- letterbox -----------------------------------------------------------------
+
+void DrawLetterbox() {
+  const float w = float(MainWindow.Width), h = float(MainWindow.Height);
+  Begin2D();
+  DrawRect(MakeColor(0, 0, 0, 1), 0, 0, w, 112);
+  DrawRect(MakeColor(0, 0, 0, 1), 0, 488, w, 115);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_COLOR, GL_ONE);
+  glColor4f(1, 1, 1, 1);
+  // Without its picture the frame keeps just the bands.
+  if (TexWsTavix != 0xFFFFFFFFu) DrawImage(TexWsTavix, 0, 0, w, h);
+  End2D();
+}

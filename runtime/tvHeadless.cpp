@@ -1,0 +1,82 @@
+// Plays the real program headless on a virtual clock (tests, capture tool).
+//
+// State: none between runs; during a run the tick, key, message and frame
+// seams are installed and the working folder is the data folder. Both are
+// put back before RunHeadless returns.
+#include "tvHeadless.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+
+#include "AINKeyboard.h"
+#include "AmbInput.h"
+#include "AmbSystem.h"
+#include "Tavix.h"
+#include "tvCommon.h"
+
+namespace {
+
+std::string CurrentFolder() {
+  char buffer[PATH_MAX];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+void HoldScriptedKeys(const std::vector<TScriptedKey>& keys, TKeyStates& states) {
+  for (const TScriptedKey& key : keys)
+    if (DemoTime >= key.FromMs && DemoTime < key.ToMs) states[key.ScanCode] = 0x80;
+}
+
+void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint32_t& tick) {
+  SetTickSource([&tick] { return tick; });
+  SetKeySource([&options](TKeyStates& states) { HoldScriptedKeys(options.Keys, states); });
+  SetMessageSink([&result](const std::string& caption, const std::string& text) {
+    result.Messages.push_back(TRecordedMessage{caption, text});
+  });
+  SetFrameSink([&options, &result, &tick](const TGLWindow& window) {
+    ++result.FramesPresented;
+    if (options.OnFrame) options.OnFrame(window);
+    tick += options.MsPerFrame;
+  });
+}
+
+void RemoveSeams() {
+  SetTickSource({});
+  SetKeySource({});
+  SetMessageSink({});
+  SetFrameSink({});
+}
+
+}  // namespace
+
+THeadlessResult RunHeadless(const THeadlessOptions& options) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  THeadlessResult result;
+  uint32_t tick = options.FirstTick;
+  const std::string startFolder = CurrentFolder();
+  if (!options.DataDir.empty() && chdir(options.DataDir.c_str()) != 0) {
+    result.ExitCode = 1;
+    result.Messages.push_back(TRecordedMessage{"Error", "Cannot open folder " + options.DataDir});
+    return result;
+  }
+  InstallSeams(options, result, tick);
+  result.ExitCode = RunTavix();
+  RemoveSeams();
+  if (!startFolder.empty() && chdir(startFolder.c_str()) != 0) result.ExitCode = 1;
+  return result;
+}
+
+uint8_t ScanCodeFromKeyName(const std::string& name) {
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  if (lower == "escape" || lower == "esc") return DIK_ESCAPE;
+  if (lower == "tab") return DIK_TAB;
+  if (lower == "return" || lower == "enter") return DIK_RETURN;
+  if (lower == "space") return DIK_SPACE;
+  if (lower.size() == 1) return CharToScanCode(lower[0]);
+  return 0;
+}
