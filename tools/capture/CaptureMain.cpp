@@ -1,0 +1,49 @@
+// tavix-capture: the command line around a capture run. Exit status 0 when
+// every requested output was written, 1 when the demo or an output failed,
+// 2 for a command line or folder that cannot be used.
+#include <csignal>
+#include <iostream>
+
+#include "CaptureOptions.h"
+#include "CaptureSession.h"
+#include "CaptureSetup.h"
+#include "KeyScript.h"
+
+namespace {
+
+int Capture(const TCaptureOptions& options, const std::vector<TScriptedKey>& keys) {
+  // A dying encoder must show up as a failed write, not end the program.
+  std::signal(SIGPIPE, SIG_IGN);
+  TCaptureSession session(options);
+  const THeadlessResult result = RunHeadless(session.HeadlessOptions(keys));
+  for (const TRecordedMessage& message : result.Messages)
+    std::cerr << "tavix: " << message.Caption << ": " << message.Text << "\n";
+  const std::vector<std::string> problems = session.Finish(std::cout);
+  for (const std::string& problem : problems) std::cerr << "tavix-capture: " << problem << "\n";
+  return result.ExitCode != 0 || !problems.empty() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TCaptureOptions options;
+  std::vector<TScriptedKey> keys;
+  try {
+    options = ParseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.Help) {
+      std::cout << CaptureHelpText();
+      return 0;
+    }
+    options = PrepareCapture(options, TAVIX_BUILD_DATA_DIR);
+    if (!options.KeysFile.empty()) keys = LoadKeyScript(options.KeysFile, MsPerFrame(options));
+  } catch (const std::exception& e) {
+    std::cerr << "tavix-capture: " << e.what() << "\n";
+    return 2;
+  }
+  try {
+    return Capture(options, keys);
+  } catch (const std::exception& e) {
+    std::cerr << "tavix-capture: " << e.what() << "\n";
+    return 1;
+  }
+}

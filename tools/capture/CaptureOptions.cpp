@@ -1,0 +1,115 @@
+// Command-line parsing for tavix-capture.
+#include "CaptureOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+int64_t ParseNumber(const std::string& option, const std::string& text, int64_t lowest, int64_t highest) {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || value < lowest || value > highest) {
+    std::ostringstream message;
+    message << option << " expects a whole number from " << lowest << " to " << highest << ", not \"" << text << "\"";
+    throw ECaptureUsage(message.str());
+  }
+  return value;
+}
+
+std::vector<int32_t> ParseMoments(const std::string& text) {
+  std::vector<int32_t> moments;
+  std::istringstream list(text);
+  std::string item;
+  while (std::getline(list, item, ','))
+    moments.push_back(int32_t(ParseNumber("--at", item, 0, std::numeric_limits<int32_t>::max())));
+  if (moments.empty() || text.back() == ',') throw ECaptureUsage("--at expects MS[,MS...], not \"" + text + "\"");
+  std::sort(moments.begin(), moments.end());
+  moments.erase(std::unique(moments.begin(), moments.end()), moments.end());
+  return moments;
+}
+
+void CheckCombination(const TCaptureOptions& o, bool offsetGiven) {
+  if (!o.AtMoments.empty() && o.OutDir.empty()) throw ECaptureUsage("--at needs --out DIR");
+  if (o.AtMoments.empty() && !o.OutDir.empty()) throw ECaptureUsage("--out is only used with --at");
+  if (offsetGiven && o.PartsDir.empty()) throw ECaptureUsage("--offset is only used with --parts");
+  const bool writesFiles = !o.FramesDir.empty() || !o.OutDir.empty() || !o.PartsDir.empty() || !o.VideoFile.empty();
+  if (o.Bench && writesFiles) throw ECaptureUsage("--bench measures rendering alone and writes no files");
+}
+
+}  // namespace
+
+TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
+  TCaptureOptions o;
+  bool offsetGiven = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw ECaptureUsage(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") o.Help = true;
+    else if (arg == "--bench") o.Bench = true;
+    else if (arg == "--data") o.DataDir = value();
+    else if (arg == "--fps") o.Fps = uint32_t(ParseNumber(arg, value(), 1, 1000));
+    else if (arg == "--frames") o.FramesDir = value();
+    else if (arg == "--at") o.AtMoments = ParseMoments(value());
+    else if (arg == "--out") o.OutDir = value();
+    else if (arg == "--parts") o.PartsDir = value();
+    else if (arg == "--offset") o.PartOffsetMs = uint32_t(ParseNumber(arg, value(), 0, 3600000)), offsetGiven = true;
+    else if (arg == "--video") o.VideoFile = value();
+    else if (arg == "--keys") o.KeysFile = value();
+    else throw ECaptureUsage("unknown option \"" + arg + "\" (see --help)");
+  }
+  if (!o.Help) CheckCombination(o, offsetGiven);
+  return o;
+}
+
+double MsPerFrame(const TCaptureOptions& options) { return 1000.0 / options.Fps; }
+
+std::string CaptureHelpText() {
+  return R"(Usage: tavix-capture [options]
+
+Plays the Tavix demo unchanged (start-up, every part, shutdown) on a virtual
+clock, 800 x 600, without a display (SDL's offscreen video driver and a silent
+sound device unless SDL_VIDEODRIVER / SDL_AUDIODRIVER say otherwise), and
+writes what it shows. Every frame advances the clock by exactly 1000/fps ms,
+so the result is the same on every machine and every run.
+
+  --data DIR          the demo's data folder (default: ./data when it exists,
+                      otherwise the data folder of the build)
+  --fps N             frames per second of the virtual clock, 1..1000 (default 60)
+  --frames DIR        write every presented frame, start-up included, as
+                      DIR/frame-NNNNNN.png
+  --at MS[,MS...]     capture only the first frame whose demo clock (DemoTime)
+  --out DIR             is at or past each moment, as DIR/at-MS.png; the run
+                      ends soon after the last moment
+  --parts DIR         one picture per part, OFFSET ms into the part (or the
+                      part's last frame when it is shorter), as
+                      DIR/part-N.png, and DIR/contact-sheet.png with all parts
+                      and their numbers
+  --offset MS         the offset into each part for --parts (default 2500)
+  --video FILE.mp4    pipe every frame into ffmpeg (H.264) and add
+                      "abstract.mp3" from the data folder, starting at the
+                      virtual moment the demo started its music
+  --keys SCRIPT       press keys on the demo clock; one key per line:
+                        KEY MS        held for one frame at MS
+                        KEY FROM TO   held while FROM <= DemoTime < TO
+                      KEY is Escape, Tab, Return, Space, or a letter or digit
+                      (p plots, s saves, c clears the time-sync table, 2 jumps
+                      to 25 s); '#' starts a comment
+  --bench             no read-back and no files: print, for each part, the
+                      frames rendered and the median, 95th percentile and
+                      worst real frame time, and the start-up time without
+                      the fixed wait frames and the 1.6 s fade
+  --help              this text
+
+A progress line (part, frames, frames per second) is written to stderr.
+The exit status is 0 on success, 1 when the demo or an output failed,
+2 for a command line that cannot be run.
+)";
+}

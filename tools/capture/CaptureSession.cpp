@@ -1,0 +1,140 @@
+// The frame hook of a capture run and the outputs it feeds.
+#include "CaptureSession.h"
+
+#include <GL/gl.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "AmbBass.h"
+#include "AmbInput.h"
+#include "AmbSystem.h"
+#include "FrameGrab.h"
+#include "tvCommon.h"
+
+namespace {
+
+constexpr uint64_t WaitScreenFrames = 301;
+constexpr uint32_t FadeMs = 1600;
+
+std::string FramePictureName(const std::string& folder, uint64_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(index));
+  return folder + name;
+}
+
+}  // namespace
+
+bool IsShowFrame(int32_t demoTime) { return demoTime != 0; }
+
+bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick) {
+  // The first wait frame also carries the making of the window, which counts.
+  if (frameIndex >= 1 && frameIndex < WaitScreenFrames) return true;
+  // The fade's first frame carries the last set-up, which counts too.
+  return musicKnown && tick < musicTick && musicTick - tick < FadeMs;
+}
+
+TCaptureSession::TCaptureSession(const TCaptureOptions& options) : options_(options) {
+  if (!options.VideoFile.empty())
+    video_ = std::make_unique<TVideoPipe>(options.VideoFile, options.Fps, CaptureWidth, CaptureHeight);
+  if (!options.PartsDir.empty()) parts_ = std::make_unique<TPartPictures>(options.PartsDir, options.PartOffsetMs);
+  started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
+}
+
+TCaptureSession::~TCaptureSession() = default;
+
+THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys) {
+  THeadlessOptions headless;
+  headless.DataDir = options_.DataDir;
+  headless.MsPerFrame = uint32_t(std::lround(MsPerFrame(options_)));
+  if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
+  headless.Keys = std::move(keys);
+  headless.OnFrame = [this](const TGLWindow& window) { OnFrame(window); };
+  started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
+  return headless;
+}
+
+void TCaptureSession::OnFrame(const TGLWindow& window) {
+  const uint32_t tick = TickCount();
+  if (frames_ == 0) firstTick_ = tick;
+  if (!musicKnown_) musicKnown_ = MusicStartTick(musicTick_);
+  const bool show = IsShowFrame(DemoTime);
+  if (options_.Bench) {
+    TimeFrame(show, tick);
+  } else if (error_.empty()) {
+    try {
+      CaptureFrame(window, show);
+    } catch (const std::exception& e) {
+      error_ = e.what();
+    }
+  }
+  ++frames_;
+  ShowProgress(false);
+}
+
+void TCaptureSession::CaptureFrame(const TGLWindow& window, bool show) {
+  const bool moment = show && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_];
+  const bool part = show && parts_ && parts_->Wants(CurrentPart);
+  if (options_.FramesDir.empty() && !video_ && !moment && !part) return;
+  const TRgbImage frame = ReadFrame(window.Width, window.Height);
+  if (!options_.FramesDir.empty()) WritePng(FramePictureName(options_.FramesDir, frames_), frame);
+  // One frame can stand for several moments that fall between two frames.
+  for (; moment && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_]; ++nextMoment_)
+    WritePng(options_.OutDir + "/at-" + std::to_string(options_.AtMoments[nextMoment_]) + ".png", frame);
+  if (part) parts_->Add(CurrentPart, PartTime, frame);
+  if (video_) video_->Write(frame);
+}
+
+void TCaptureSession::TimeFrame(bool show, uint32_t tick) {
+  // Wait for the rendering itself, not just for the commands to be queued.
+  glFinish();
+  const auto now = std::chrono::steady_clock::now();
+  const double ms = std::chrono::duration<double, std::milli>(now - lastFrameEnd_).count();
+  lastFrameEnd_ = now;
+  if (show) frameTimes_.Add(CurrentPart, ms);
+  else startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
+}
+
+double TCaptureSession::StartUpMs() const {
+  double total = 0;
+  for (const TStartUpFrame& frame : startUpFrames_)
+    if (!IsFixedStartUpFrame(frame.Index, frame.Tick, musicKnown_, musicTick_)) total += frame.Ms;
+  return total;
+}
+
+void TCaptureSession::ShowProgress(bool last) {
+  const auto now = std::chrono::steady_clock::now();
+  if (!last && now - lastProgress_ < std::chrono::milliseconds(250)) return;
+  lastProgress_ = now;
+  const double seconds = std::chrono::duration<double>(now - started_).count();
+  const std::string where = IsShowFrame(DemoTime) ? "part " + std::to_string(CurrentPart) : "start-up";
+  std::fprintf(stderr, "\r%-9s  frames %8llu  %6.1f fps ", where.c_str(), static_cast<unsigned long long>(frames_),
+               seconds > 0 ? double(frames_) / seconds : 0.0);
+  if (last) std::fputc('\n', stderr);
+}
+
+void TCaptureSession::FinishVideo() {
+  // The music starts (musicTick - firstTick) ms into the video, whose frame n
+  // shows the virtual moment firstTick + n * 1000 / fps.
+  const std::string music = options_.DataDir + "/abstract.mp3";
+  const bool withMusic = musicKnown_ && std::filesystem::exists(music);
+  video_->Finish(withMusic ? music : std::string(), double(musicTick_ - firstTick_) / 1000.0);
+}
+
+std::vector<std::string> TCaptureSession::Finish(std::ostream& report) {
+  ShowProgress(true);
+  std::vector<std::string> problems;
+  if (!error_.empty()) problems.push_back(error_);
+  for (size_t i = nextMoment_; i < options_.AtMoments.size(); ++i)
+    problems.push_back("The show ended before demo-clock moment " + std::to_string(options_.AtMoments[i]));
+  try {
+    if (parts_ && error_.empty()) parts_->Finish();
+    if (video_ && error_.empty()) FinishVideo();
+  } catch (const std::exception& e) {
+    problems.push_back(e.what());
+  }
+  if (options_.Bench) report << frameTimes_.Report(StartUpMs());
+  return problems;
+}

@@ -1,0 +1,74 @@
+// One capture run: builds the headless runner's options from the command
+// line, looks at every presented frame (read-back, pictures, video, frame
+// times, progress line) and finishes the outputs after the run.
+//
+// State: the outputs in progress, the frame count, the tick of the first
+// frame and of the music's start, the bench clock. Leaves behind the files
+// it was asked for.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "CaptureImage.h"
+#include "CaptureOptions.h"
+#include "FrameTimes.h"
+#include "PartPictures.h"
+#include "VideoPipe.h"
+#include "tvHeadless.h"
+
+// The demo's window.
+constexpr int CaptureWidth = 800;
+constexpr int CaptureHeight = 600;
+
+// The demo clock reads 0 until the main loop's first frame, which comes
+// after the 1.6 s fade: a presented frame with another reading is a show frame.
+bool IsShowFrame(int32_t demoTime);
+// Start-up frames that the bench leaves out: the fixed wait screen and the
+// fade, whose frame count follows the virtual clock, not the work done.
+bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick);
+
+class TCaptureSession {
+ public:
+  // Options with absolute paths and existing output folders.
+  explicit TCaptureSession(const TCaptureOptions& options);
+  ~TCaptureSession();
+
+  // The runner's options: the data folder, the clock, the scripted keys
+  // (with an Escape after the last --at moment) and this session's frame hook.
+  THeadlessOptions HeadlessOptions(std::vector<TScriptedKey> keys);
+  // Finishes the outputs and prints the bench table; returns the problems
+  // found (empty when every requested output was written).
+  std::vector<std::string> Finish(std::ostream& report);
+
+ private:
+  void OnFrame(const TGLWindow& window);
+  void WriteFramePictures(const TRgbImage& frame);
+  void CaptureFrame(const TGLWindow& window, bool show);
+  void TimeFrame(bool show, uint32_t tick);
+  double StartUpMs() const;
+  void ShowProgress(bool last);
+  void FinishVideo();
+
+  TCaptureOptions options_;
+  std::unique_ptr<TVideoPipe> video_;
+  std::unique_ptr<TPartPictures> parts_;
+  size_t nextMoment_ = 0;
+  uint64_t frames_ = 0;
+  uint32_t firstTick_ = 0;
+  bool musicKnown_ = false;
+  uint32_t musicTick_ = 0;
+  std::string error_;
+  TFrameTimes frameTimes_;
+  // Real time of each start-up frame, sorted out once the music's tick is known.
+  struct TStartUpFrame {
+    uint64_t Index;
+    uint32_t Tick;
+    double Ms;
+  };
+  std::vector<TStartUpFrame> startUpFrames_;
+  std::chrono::steady_clock::time_point lastFrameEnd_, lastProgress_, started_;
+};

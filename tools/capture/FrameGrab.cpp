@@ -1,0 +1,49 @@
+// glReadPixels and gluScaleImage under the demo's own pixel-store state:
+// rows are laid out by whatever alignment the demo left set.
+#include "FrameGrab.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+size_t RowStride(GLenum alignmentName, int width) {
+  GLint alignment = 4;
+  glGetIntegerv(alignmentName, &alignment);
+  const size_t bytes = size_t(width) * 3;
+  return (bytes + size_t(alignment) - 1) / size_t(alignment) * size_t(alignment);
+}
+
+// Packed GL rows, bottom row first, into a picture with its top row first.
+TRgbImage FromGlRows(const std::vector<uint8_t>& rows, size_t stride, int width, int height) {
+  TRgbImage image(width, height);
+  for (int y = 0; y < height; ++y) std::memcpy(image.Row(height - 1 - y), &rows[size_t(y) * stride], size_t(width) * 3);
+  return image;
+}
+
+}  // namespace
+
+TRgbImage ReadFrame(int width, int height) {
+  const size_t stride = RowStride(GL_PACK_ALIGNMENT, width);
+  std::vector<uint8_t> rows(stride * size_t(height));
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+  return FromGlRows(rows, stride, width, height);
+}
+
+TRgbImage ScaleToTile(const TRgbImage& frame, int tileWidth, int tileHeight) {
+  // GLU reads with the unpack alignment and writes with the pack alignment.
+  const size_t inStride = RowStride(GL_UNPACK_ALIGNMENT, frame.Width);
+  std::vector<uint8_t> in(inStride * size_t(frame.Height));
+  for (int y = 0; y < frame.Height; ++y) std::memcpy(&in[size_t(y) * inStride], frame.Row(y), size_t(frame.Width) * 3);
+  const size_t outStride = RowStride(GL_PACK_ALIGNMENT, tileWidth);
+  std::vector<uint8_t> out(outStride * size_t(tileHeight));
+  if (gluScaleImage(GL_RGB, frame.Width, frame.Height, GL_UNSIGNED_BYTE, in.data(), tileWidth, tileHeight,
+                    GL_UNSIGNED_BYTE, out.data()) != 0)
+    throw std::runtime_error("Cannot scale a frame to a contact-sheet tile");
+  TRgbImage tile(tileWidth, tileHeight);
+  for (int y = 0; y < tileHeight; ++y) std::memcpy(tile.Row(y), &out[size_t(y) * outStride], size_t(tileWidth) * 3);
+  return tile;
+}

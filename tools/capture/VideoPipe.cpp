@@ -1,0 +1,79 @@
+// ffmpeg through popen: one encoding run fed frame by frame, one mux run.
+#include "VideoPipe.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path ? path : "/usr/bin:/bin");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+std::string ShellQuote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string EncodeCommand(const std::string& ffmpeg, unsigned fps, int width, int height, const std::string& output) {
+  std::ostringstream command;
+  command << ShellQuote(ffmpeg) << " -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " << width << "x"
+          << height << " -framerate " << fps << " -i - -an -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p "
+          << ShellQuote(output);
+  return command.str();
+}
+
+std::string MuxCommand(const std::string& ffmpeg, const std::string& pictures, const std::string& musicFile,
+                       double audioOffsetSeconds, const std::string& output) {
+  std::ostringstream command;
+  command << ShellQuote(ffmpeg) << " -hide_banner -loglevel error -y -i " << ShellQuote(pictures);
+  if (!musicFile.empty()) {
+    command.precision(3);
+    command << std::fixed << " -itsoffset " << audioOffsetSeconds << " -i " << ShellQuote(musicFile)
+            << " -map 0:v -map 1:a -c:a aac -b:a 192k -shortest";
+  }
+  command << " -c:v copy -movflags +faststart " << ShellQuote(output);
+  return command.str();
+}
+
+TVideoPipe::TVideoPipe(const std::string& output, unsigned fps, int width, int height)
+    : ffmpeg_(FindProgram("ffmpeg")), output_(output), pictures_(output + ".pictures.mkv"), width_(width),
+      height_(height) {
+  if (ffmpeg_.empty())
+    throw std::runtime_error("--video needs ffmpeg, which is not installed (apt-get install ffmpeg, or: make video)");
+  pipe_ = popen(EncodeCommand(ffmpeg_, fps, width, height, pictures_).c_str(), "w");
+  if (!pipe_) throw std::runtime_error("Cannot start " + ffmpeg_ + ": " + std::strerror(errno));
+}
+
+TVideoPipe::~TVideoPipe() {
+  if (pipe_) pclose(pipe_);
+  std::error_code ignored;
+  std::filesystem::remove(pictures_, ignored);
+}
+
+void TVideoPipe::Write(const TRgbImage& frame) {
+  if (frame.Width != width_ || frame.Height != height_)
+    throw std::runtime_error("The window changed size during the video");
+  if (std::fwrite(frame.Pixels.data(), 1, frame.Pixels.size(), pipe_) != frame.Pixels.size())
+    throw std::runtime_error("ffmpeg stopped taking frames for " + output_);
+}
+
+void TVideoPipe::Finish(const std::string& musicFile, double audioOffsetSeconds) {
+  const int encoded = pclose(pipe_);
+  pipe_ = nullptr;
+  if (encoded != 0) throw std::runtime_error("ffmpeg could not encode " + output_);
+  const int muxed = std::system(MuxCommand(ffmpeg_, pictures_, musicFile, audioOffsetSeconds, output_).c_str());
+  if (muxed != 0) throw std::runtime_error("ffmpeg could not write " + output_);
+}
