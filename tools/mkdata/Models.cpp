@@ -11,6 +11,13 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
+// Cosine and sine of u full turns, exact at u = 1 so that the two seam
+// columns of a closed grid land on the same positions.
+double TurnCos(double u) { return u >= 1 ? 1.0 : std::cos(2 * Pi * u); }
+double TurnSin(double u) { return u >= 1 ? 0.0 : std::sin(2 * Pi * u); }
+// sin(pi v), exactly 0 at both poles so that their vertices coincide.
+double PoleSin(double v) { return (v <= 0 || v >= 1) ? 0.0 : std::sin(Pi * v); }
+
 // ---- mesh building -------------------------------------------------------------
 
 uint32_t AddVertex(T3DSMesh& m, double x, double y, double z, double u, double v) {
@@ -80,9 +87,8 @@ void AddLathe(T3DSMesh& m, const std::vector<TProfilePoint>& profile, int segmen
       m, segments, rows,
       [&](double u, double v) {
         const TProfilePoint p = ProfileAt(profile, v);
-        const double a = 2 * Pi * u;
         const double r = p.r <= 0 ? 0.0 : p.r;
-        return TPoint{r * std::cos(a), r * std::sin(a), p.z};
+        return TPoint{r * TurnCos(u), r * TurnSin(u), p.z};
       },
       uRepeat, 1);
 }
@@ -90,8 +96,7 @@ void AddLathe(T3DSMesh& m, const std::vector<TProfilePoint>& profile, int segmen
 // A sphere of radius r around c, poles on the Z axis.
 void AddSphere(T3DSMesh& m, const TPoint& c, double r, int slices, int stacks) {
   AddGrid(m, slices, stacks, [&](double u, double v) {
-    const double a = 2 * Pi * u, b = Pi * v;
-    return TPoint{c.x + r * std::sin(b) * std::cos(a), c.y + r * std::sin(b) * std::sin(a), c.z - r * std::cos(b)};
+    return TPoint{c.x + r * PoleSin(v) * TurnCos(u), c.y + r * PoleSin(v) * TurnSin(u), c.z - r * std::cos(Pi * v)};
   });
 }
 
@@ -111,8 +116,7 @@ void AddTube(T3DSMesh& m, const TPoint& a, const TPoint& b, double r, int sides,
   const TPoint e1 = Unit(Cross(d, helper));
   const TPoint e2 = Cross(d, e1);
   AddGrid(m, sides, rings, [&](double u, double v) {
-    const double t = 2 * Pi * u;
-    const double c = r * std::cos(t), s = r * std::sin(t);
+    const double c = r * TurnCos(u), s = r * TurnSin(u);
     return TPoint{a.x + (b.x - a.x) * v + e1.x * c + e2.x * s, a.y + (b.y - a.y) * v + e1.y * c + e2.y * s,
                   a.z + (b.z - a.z) * v + e1.z * c + e2.z * s};
   });
@@ -138,7 +142,7 @@ void AddSweep(T3DSMesh& m, const std::function<TPoint(double)>& path, double r, 
       m, sides, rings,
       [&](double u, double v) {
         const size_t j = size_t(std::lround(v * rings));
-        const double t = -2 * Pi * u, c = r * std::cos(t), s = r * std::sin(t);
+        const double c = r * TurnCos(u), s = -r * TurnSin(u);
         return TPoint{centre[j].x + e1[j].x * c + e2[j].x * s, centre[j].y + e1[j].y * c + e2[j].y * s,
                       centre[j].z + e1[j].z * c + e2[j].z * s};
       },
@@ -218,8 +222,8 @@ T3DSMesh WaterDisc(const std::string& name, double radius, double z) {
   T3DSMesh m = NamedMesh(name);
   const double r = radius * FountainScale, h = z * FountainScale;
   AddGrid(m, 48, 8, [&](double u, double v) {
-    const double a = 2 * Pi * u, rr = r * v;
-    return TPoint{rr * std::cos(a), rr * std::sin(a), h};
+    const double rr = r * v;
+    return TPoint{rr * TurnCos(u), rr * TurnSin(u), h};
   });
   for (size_t i = 0; i < m.Vertices.size(); ++i)
     m.TexCoords[i] = TTexCoord{float(0.5 + m.Vertices[i].x / (2 * r)), float(0.5 + m.Vertices[i].y / (2 * r))};
@@ -332,8 +336,7 @@ namespace {
 T3DSMesh RadialBody(const std::string& name, int slices, int stacks, const std::function<double(const TPoint&)>& radius) {
   T3DSMesh m = NamedMesh(name);
   AddGrid(m, slices, stacks, [&](double u, double v) {
-    const double a = 2 * Pi * u, b = Pi * v;
-    const TPoint d{std::sin(b) * std::cos(a), std::sin(b) * std::sin(a), -std::cos(b)};
+    const TPoint d{PoleSin(v) * TurnCos(u), PoleSin(v) * TurnSin(u), -std::cos(Pi * v)};
     const double r = radius(d);
     return TPoint{d.x * r, d.y * r, d.z * r};
   });
@@ -416,8 +419,8 @@ TModel MakeEnvDome() {
   AddGrid(
       m, 32, 12,
       [](double u, double v) {
-        const double a = 2 * Pi * u, b = Pi / 2 * v;
-        return TPoint{1500 * std::cos(b) * std::cos(a), 1500 * std::cos(b) * std::sin(a), 1500 * std::sin(b)};
+        const double b = Pi / 2 * v, ring = v >= 1 ? 0.0 : 1500 * std::cos(b);
+        return TPoint{ring * TurnCos(u), ring * TurnSin(u), 1500 * std::sin(b)};
       },
       2, 1);
   Flip(m);  // seen from inside
