@@ -37,9 +37,8 @@ TVector VectorCross(const TVector& a, const TVector& b) {
   return TVector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-TVector TriangleNormal(const TTriangle& t) {
-  return VectorCross(VectorSub(t.p0, t.p1), VectorNegate(VectorSub(t.p0, t.p2)));
-}
+// (p1 - p0) x (p2 - p0): a counter-clockwise face points towards the viewer.
+TVector TriangleNormal(const TTriangle& t) { return VectorCross(VectorSub(t.p0, t.p1), VectorSub(t.p0, t.p2)); }
 
 void Normalize(TVector& v) {
   const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);

@@ -71,8 +71,8 @@ class TChunkReader {
     const uint32_t length = U32(at + 2);
     if (length < 6) Fail("chunk " + Hex(id) + " has length " + std::to_string(length) + ", less than its header", at);
     if (length > end - at) {
-      Fail("chunk " + Hex(id) + " of length " + std::to_string(length) + " runs past its parent, which leaves " +
-               std::to_string(end - at) + " bytes",
+      Fail("chunk " + Hex(id) + " of length " + std::to_string(length) +
+               " runs past the end of its parent chunk or of the file, " + std::to_string(end - at) + " bytes on",
            at);
     }
     return TChunk{id, at, at + 6, at + length};

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include "AmbSystem.h"
+
 TByteBuilder& TByteBuilder::U16(uint16_t v) {
   Bytes.push_back(uint8_t(v));
   Bytes.push_back(uint8_t(v >> 8));
@@ -126,4 +128,13 @@ std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>
   file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!file) throw std::runtime_error("cannot write scratch file " + path);
   return path;
+}
+
+std::string FileErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EFileError& error) {
+    return error.what();
+  }
+  return "(no error)";
 }

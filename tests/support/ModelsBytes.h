@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,3 +54,8 @@ T3DSObjectSpec GridObject(const std::string& name, int w, int h);
 
 // Writes bytes to a file in a scratch folder and returns its path.
 std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>& bytes);
+
+// The text of the EFileError that `action` throws, or "(no error)".
+std::string FileErrorOf(const std::function<void()>& action);
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
