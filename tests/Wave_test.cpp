@@ -120,9 +120,9 @@ TEST_F(WaveScene, FlightLooksAtTheOriginWhenTheSineIsZero) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-3) << "element " << i;
 }
 
-TEST_F(WaveScene, TopViewTurnsOffFogAndCullingAndShowsWhiteAroundThePlane) {
-  glClearColor(1, 1, 1, 1);
+TEST_F(WaveScene, TopViewTurnsOffFogAndCulling) {
   glEnable(GL_FOG);
+  glEnable(GL_CULL_FACE);
   const std::vector<TVector> before = PlaneVertices();
   ClearScreen();
   RenderWaveTop();
@@ -131,7 +131,19 @@ TEST_F(WaveScene, TopViewTurnsOffFogAndCullingAndShowsWhiteAroundThePlane) {
   EXPECT_FALSE(glIsEnabled(GL_FOG));
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE)) << "the plane is seen from both sides";
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  const TRgb corner = ReadBackPixel(5, 300);
-  EXPECT_GT(corner.r + corner.g + corner.b, 3 * 240) << "white clear colour beside the plane";
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(WaveScene, TopViewShowsTheWhiteClearColourBesideASmallPlane) {
+  Camera.Eye = MakeVector(0, 300, -300);
+  RenderWaveFlight();
+  auto& vertices = PlaneBrush->Meshes.at(0)->Vertices;
+  const std::vector<TVector> full = vertices;
+  for (TVector& v : vertices) v = MakeVector(v.x / 8, v.y, v.z / 8);
+  ClearScreen();
+  RenderWaveTop();
+  vertices = full;
+  const TRgb side = ReadBackPixel(5, 300), middle = ReadBackPixel(400, 300);
+  EXPECT_GT(side.r + side.g + side.b, 3 * 250) << "white beside the plane";
+  EXPECT_LT(middle.r + middle.g + middle.b, 3 * 250) << "the plane in the middle";
 }
