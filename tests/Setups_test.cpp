@@ -1,10 +1,12 @@
 // The set-ups no part draws: the grass cells from the random numbers and the
 // map, the deform meshes, the corners of the patch model, and a start-up
 // that stops when one of their models is missing.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "Amb2Materials.h"
 #include "AmbSystem.h"
 #include "Show2Support.h"
 #include "tvCommon.h"
@@ -130,6 +132,31 @@ TEST(NurbCorners, ReadFromMeshThreeAndRefusedWhenTheModelIsTooSmall) {
   EXPECT_EQ(NurbCorners[1].z, 3);
   EXPECT_EQ(NurbCorners[2].x, 4);
   EXPECT_EQ(NurbCorners[3].y, 5);
+}
+
+TEST(SetupsWithTheDemoData, BuildTheirObjectsFromTheGeneratedFiles) {
+  OpenShowWindow();
+  TexLiteGrass = LoadTgaTexture("litegrass.tga");
+  SetupVegetables();
+  SetupDynamicObjects();
+  SetupDeform();
+  SetupNurbSystem();
+  EXPECT_TRUE(glIsList(GrassBrush->ListID)) << "the grass model compiled";
+  EXPECT_GT(GrassMap.Width * GrassMap.Height, 0u);
+  ASSERT_EQ(GrassField->RowCount, 20);
+  ASSERT_EQ(GrassField->ColCount, 20);
+  EXPECT_EQ(GrassField->Cells[19][19].Texture, TexLiteGrass);
+  EXPECT_EQ(GrassField->Factor2, 5.0f);
+  EXPECT_GT(GrassCells[50][50].Height, 0) << "a coloured map gives heights";
+
+  const TVector first = DeformBrush->Meshes.at(0)->Vertices.at(0);
+  EXPECT_FLOAT_EQ(DeformExtent.y, 1.2f * VectorDistance(first, TVector{}));
+  EXPECT_EQ(DeformMeshB->VertexCount, DeformBrush->Meshes[0]->VertexCount);
+  EXPECT_EQ(KuleBrush->Meshes.size(), DeformBrush->Meshes.size());
+  EXPECT_EQ(NurbCorners[0].x, NurbCorners[1].x);
+  EXPECT_EQ(NurbCorners[2].z, NurbCorners[3].z);
+  EXPECT_EQ(NurbCorners[0].x, NurbBrush->Meshes.at(3)->Vertices.at(0).x);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(StartUp, StopsWhenTheBallModelIsMissing) {
