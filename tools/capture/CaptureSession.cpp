@@ -29,6 +29,8 @@ std::string FramePictureName(const std::string& folder, uint64_t index) {
 
 bool IsShowFrame(int32_t demoTime) { return demoTime != 0; }
 
+bool IsPart(int32_t part) { return part >= -1 && part <= 10; }
+
 bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick) {
   // The first wait frame also carries the making of the window, which counts.
   if (frameIndex >= 1 && frameIndex < WaitScreenFrames) return true;
@@ -76,7 +78,7 @@ void TCaptureSession::OnFrame(const TGLWindow& window) {
 
 void TCaptureSession::CaptureFrame(const TGLWindow& window, bool show) {
   const bool moment = show && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_];
-  const bool part = show && parts_ && parts_->Wants(CurrentPart);
+  const bool part = show && parts_ && IsPart(CurrentPart) && parts_->Wants(CurrentPart);
   if (options_.FramesDir.empty() && !video_ && !moment && !part) return;
   const TRgbImage frame = ReadFrame(window.Width, window.Height);
   if (!options_.FramesDir.empty()) WritePng(FramePictureName(options_.FramesDir, frames_), frame);
@@ -93,8 +95,8 @@ void TCaptureSession::TimeFrame(bool show, uint32_t tick) {
   const auto now = std::chrono::steady_clock::now();
   const double ms = std::chrono::duration<double, std::milli>(now - lastFrameEnd_).count();
   lastFrameEnd_ = now;
-  if (show) frameTimes_.Add(CurrentPart, ms);
-  else startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
+  if (show && IsPart(CurrentPart)) frameTimes_.Add(CurrentPart, ms);
+  else if (!show) startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
 }
 
 double TCaptureSession::StartUpMs() const {

@@ -27,6 +27,9 @@ constexpr int CaptureHeight = 600;
 // The demo clock reads 0 until the main loop's first frame, which comes
 // after the 1.6 s fade: a presented frame with another reading is a show frame.
 bool IsShowFrame(int32_t demoTime);
+// Parts -1 to 10; the frame in which the schedule reaches 11 ends the show
+// and belongs to no part.
+bool IsPart(int32_t part);
 // Start-up frames that the bench leaves out: the fixed wait screen and the
 // fade, whose frame count follows the virtual clock, not the work done.
 bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick);

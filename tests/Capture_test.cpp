@@ -1,0 +1,309 @@
+// The capture tool: its command line and key scripts, the contact sheet and
+// frame-time pieces, and whole runs of tavix-capture on the built data
+// (determinism, scripted time-sync recording, part pictures, video).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "AmbInput.h"
+#include "CaptureImage.h"
+#include "CaptureOptions.h"
+#include "CaptureSession.h"
+#include "CaptureSetup.h"
+#include "ContactSheet.h"
+#include "FrameTimes.h"
+#include "KeyScript.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ScratchFolder(const std::string& name) {
+  std::string pattern = (fs::temp_directory_path() / ("tavix-capture-" + name + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct TToolRun {
+  int Status = -1;
+  std::string Output;  // stdout and stderr together
+};
+
+TToolRun RunTool(const std::string& arguments) {
+  TToolRun run;
+  FILE* pipe = popen((std::string(TAVIX_CAPTURE_EXE) + " " + arguments + " 2>&1").c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Arg(const fs::path& path) { return "'" + path.string() + "'"; }
+
+fs::path CopyOfData(const std::string& name) {
+  const fs::path copy = ScratchFolder(name);
+  fs::copy(TAVIX_DATA_DIR, copy, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  return copy;
+}
+
+std::string TimeSyncBytes(std::vector<uint32_t> entries) {
+  entries.resize(201, 0);
+  std::string bytes(804, '\0');
+  for (size_t i = 0; i < entries.size(); ++i)
+    for (int b = 0; b < 4; ++b) bytes[i * 4 + b] = char(entries[i] >> (8 * b) & 0xFF);
+  return bytes;
+}
+
+void PutEntry(std::string& table, size_t index, uint32_t ms) {
+  for (int b = 0; b < 4; ++b) table[index * 4 + b] = char(ms >> (8 * b) & 0xFF);
+}
+
+std::string FramePicture(const fs::path& folder, size_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06zu.png", index);
+  return (folder / name).string();
+}
+
+// One field of one stream of a media file, as ffprobe reports it.
+std::string Probe(const std::string& stream, const std::string& field, const fs::path& file) {
+  FILE* pipe = popen(("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries stream=" + field +
+                      " -of csv=p=0 " + Arg(file)).c_str(),
+                     "r");
+  std::string text;
+  char buffer[256];
+  for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (pipe) pclose(pipe);
+  return text;
+}
+
+TRgbImage Crop(const TRgbImage& image, int x, int y, int width, int height) {
+  TRgbImage part(width, height);
+  for (int row = 0; row < height; ++row) std::memcpy(part.Row(row), image.Row(y + row) + x * 3, size_t(width) * 3);
+  return part;
+}
+
+}  // namespace
+
+// ---- command line and key scripts ------------------------------------------
+
+TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
+  const TCaptureOptions o = ParseCaptureOptions({"--data", "d", "--fps", "25", "--at", "900,100,900", "--out", "o",
+                                                 "--parts", "p", "--offset", "40", "--video", "v.mp4", "--keys",
+                                                 "k.txt", "--frames", "f"});
+  EXPECT_EQ(o.DataDir, "d");
+  EXPECT_EQ(o.Fps, 25u);
+  EXPECT_EQ(o.AtMoments, (std::vector<int32_t>{100, 900}));
+  EXPECT_EQ(o.OutDir, "o");
+  EXPECT_EQ(o.PartsDir, "p");
+  EXPECT_EQ(o.PartOffsetMs, 40u);
+  EXPECT_EQ(o.VideoFile, "v.mp4");
+  EXPECT_EQ(o.KeysFile, "k.txt");
+  EXPECT_EQ(o.FramesDir, "f");
+  EXPECT_DOUBLE_EQ(MsPerFrame(ParseCaptureOptions({})), 1000.0 / 60.0);
+  EXPECT_TRUE(ParseCaptureOptions({"--help"}).Help);
+  EXPECT_NE(CaptureHelpText().find("--bench"), std::string::npos);
+}
+
+TEST(CaptureOptions, RejectsWhatCannotRun) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--frobnicate"},         {"--fps"},           {"--fps", "0"},          {"--fps", "12x"},
+      {"--at", "1,,2"},         {"--at", "-5"},      {"--at", "100"},         {"--out", "o"},
+      {"--offset", "3"},        {"--bench", "--frames", "f"}, {"--bench", "--video", "v.mp4"}};
+  for (const auto& args : bad) EXPECT_THROW(ParseCaptureOptions(args), ECaptureUsage) << args[0];
+}
+
+TEST(KeyScript, MomentsAndSpans) {
+  const auto keys = ParseKeyScript("# record two parts\n\np 5000\nTab 100 250  # fast\nEscape 9000\n", "k", 1000.0 / 60);
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[0].ScanCode, DIK_P);
+  EXPECT_EQ(keys[0].FromMs, 5000);
+  EXPECT_EQ(keys[0].ToMs, 5017);  // covers the longest 17 ms step of a 60 fps clock
+  EXPECT_EQ(keys[1].ScanCode, DIK_TAB);
+  EXPECT_EQ(keys[1].FromMs, 100);
+  EXPECT_EQ(keys[1].ToMs, 250);
+  EXPECT_EQ(keys[2].ScanCode, DIK_ESCAPE);
+}
+
+TEST(KeyScript, ErrorsNameTheScriptAndLine) {
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"p 10\nwarp 10\n", "k.txt:2: unknown key \"warp\""},
+      {"p\n", "k.txt:1: expected"},
+      {"p 10 20 30\n", "k.txt:1: expected"},
+      {"p 20 20\n", "k.txt:1: the key is released before it is pressed"},
+      {"\n\np soon\n", "k.txt:3: \"soon\" is not"}};
+  for (const auto& [text, message] : bad) {
+    try {
+      ParseKeyScript(text, "k.txt", 50);
+      ADD_FAILURE() << text;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+  }
+}
+
+// ---- pieces ---------------------------------------------------------------
+
+TEST(FrameTimes, NearestRankStatistics) {
+  std::vector<double> samples;
+  for (int i = 100; i >= 1; --i) samples.push_back(i);
+  const TFrameTimeSummary s = Summarise(samples);
+  EXPECT_EQ(s.Frames, 100u);
+  EXPECT_DOUBLE_EQ(s.MedianMs, 50);
+  EXPECT_DOUBLE_EQ(s.P95Ms, 95);
+  EXPECT_DOUBLE_EQ(s.WorstMs, 100);
+  EXPECT_DOUBLE_EQ(Summarise({7}).P95Ms, 7);
+  EXPECT_EQ(Summarise({}).Frames, 0u);
+}
+
+TEST(FrameTimes, StartUpLeavesOutWaitScreenAndFade) {
+  // Window made in frame 0, wait frames 1..300, music started at tick 5000.
+  EXPECT_FALSE(IsFixedStartUpFrame(0, 1000, true, 5000));
+  EXPECT_TRUE(IsFixedStartUpFrame(300, 1300, true, 5000));
+  EXPECT_FALSE(IsFixedStartUpFrame(301, 1400, true, 5000));
+  EXPECT_FALSE(IsFixedStartUpFrame(320, 3400, true, 5000));  // first fade frame: the last set-up's work
+  EXPECT_TRUE(IsFixedStartUpFrame(321, 3401, true, 5000));
+  EXPECT_FALSE(IsFixedStartUpFrame(340, 5000, true, 5000));  // after the music: loading the table
+  EXPECT_FALSE(IsFixedStartUpFrame(321, 3401, false, 0));
+}
+
+TEST(CapturePictures, PngRoundTripAndErrors) {
+  const fs::path folder = ScratchFolder("png");
+  TRgbImage image(3, 2);
+  for (size_t i = 0; i < image.Pixels.size(); ++i) image.Pixels[i] = uint8_t(i * 13);
+  WritePng((folder / "a.png").string(), image);
+  EXPECT_EQ(ReadPng((folder / "a.png").string()).Pixels, image.Pixels);
+  WriteFileBytes(folder / "b.png", "not a picture");
+  EXPECT_THROW(ReadPng((folder / "b.png").string()), std::runtime_error);
+  EXPECT_THROW(WritePng((folder / "none" / "c.png").string(), image), std::runtime_error);
+  fs::remove_all(folder);
+}
+
+TEST(ContactSheet, OneLabelledTilePerPart) {
+  std::vector<TPartTile> tiles;
+  for (int part = -1; part <= 10; ++part) {
+    TPartTile tile{part, TRgbImage(SheetTileWidth, SheetTileHeight)};
+    std::fill(tile.Picture.Pixels.begin(), tile.Picture.Pixels.end(), uint8_t(40 + 10 * part));
+    tiles.push_back(std::move(tile));
+  }
+  const TRgbImage sheet = BuildContactSheet(tiles);
+  EXPECT_EQ(sheet.Width, SheetMargin + SheetColumns * (SheetTileWidth + SheetMargin));
+  EXPECT_EQ(sheet.Height, SheetMargin + 3 * (SheetTileHeight + SheetLabelHeight));
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    int x = 0, y = 0;
+    SheetTilePosition(int(i), x, y);
+    EXPECT_EQ(Crop(sheet, x, y, SheetTileWidth, SheetTileHeight).Pixels, tiles[i].Picture.Pixels) << i;
+    EXPECT_FALSE(IsUniform(Crop(sheet, x, y + SheetTileHeight, SheetTileWidth, SheetLabelHeight))) << "label " << i;
+  }
+}
+
+TEST(CaptureSetup, ClearErrorsForUnusableFolders) {
+  const fs::path folder = ScratchFolder("setup");
+  EXPECT_THROW(ResolveDataFolder((folder / "missing").string(), ""), ECaptureSetup);
+  EXPECT_THROW(ResolveDataFolder(folder.string(), ""), ECaptureSetup);  // no timesync.dat
+  EXPECT_EQ(ResolveDataFolder(TAVIX_DATA_DIR, ""), fs::path(TAVIX_DATA_DIR).lexically_normal().string());
+  WriteFileBytes(folder / "file", "x");
+  EXPECT_THROW(PrepareOutputFolder((folder / "file" / "out").string()), ECaptureSetup);
+  EXPECT_TRUE(fs::is_directory(PrepareOutputFolder((folder / "new" / "out").string())));
+  fs::remove_all(folder);
+}
+
+// ---- whole runs -----------------------------------------------------------
+
+TEST(CaptureRun, SameMomentTwiceIsPixelIdentical) {
+  // 9500 ms is inside the fountain, whose particles come from the random generator.
+  const fs::path folder = ScratchFolder("same");
+  for (const char* run : {"a", "b"}) {
+    const TToolRun result = RunTool("--fps 20 --at 9500 --out " + Arg(folder / run));
+    ASSERT_EQ(result.Status, 0) << result.Output;
+  }
+  const TRgbImage a = ReadPng((folder / "a" / "at-9500.png").string());
+  EXPECT_EQ(a.Width, 800);
+  EXPECT_EQ(a.Height, 600);
+  EXPECT_FALSE(IsUniform(a));
+  EXPECT_TRUE(a.Pixels == ReadPng((folder / "b" / "at-9500.png").string()).Pixels);
+  fs::remove_all(folder);
+}
+
+TEST(CaptureRun, ScriptedPlotsAndSaveWriteTheirMoments) {
+  // At 1000 fps every demo-clock millisecond is a frame. The keys unlock
+  // after 500 frames of the show; a plot locks them again for 200 frames.
+  const fs::path data = CopyOfData("plots");
+  std::string expected = ReadFileBytes(data / "timesync.dat");
+  ASSERT_EQ(expected.size(), 804u);
+  WriteFileBytes(data / "keys.txt", "p 3000\np 3201\ns 3201\nEscape 3202\n");
+  const TToolRun result = RunTool("--fps 1000 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
+  ASSERT_EQ(result.Status, 0) << result.Output;
+  PutEntry(expected, 0, 3000);
+  PutEntry(expected, 1, 3201);
+  EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == expected);
+  fs::remove_all(data);
+}
+
+TEST(CaptureRun, ClearThenPlotRewritesEntryZero) {
+  // Held together the keys act in table order: clear, plot, save.
+  const fs::path data = CopyOfData("clear");
+  WriteFileBytes(data / "keys.txt", "c 2800\np 2800\ns 2800\n");
+  const TToolRun result = RunTool("--fps 1000 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
+  ASSERT_EQ(result.Status, 0) << result.Output;
+  EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == TimeSyncBytes({2800}));
+  fs::remove_all(data);
+}
+
+TEST(CaptureRun, ContactSheetHoldsEveryPart) {
+  // A short schedule: every part lasts 800 ms.
+  const fs::path data = CopyOfData("parts");
+  std::vector<uint32_t> schedule;
+  for (uint32_t i = 0; i < 12; ++i) schedule.push_back(2400 + 800 * i);
+  WriteFileBytes(data / "timesync.dat", TimeSyncBytes(schedule));
+  const TToolRun result = RunTool("--fps 20 --data " + Arg(data) + " --parts " + Arg(data / "parts") + " --offset 500");
+  ASSERT_EQ(result.Status, 0) << result.Output;
+  const TRgbImage sheet = ReadPng((data / "parts" / "contact-sheet.png").string());
+  EXPECT_EQ(sheet.Height, SheetMargin + 3 * (SheetTileHeight + SheetLabelHeight));
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_TRUE(fs::exists(data / "parts" / ("part-" + std::to_string(i - 1) + ".png"))) << i - 1;
+    int x = 0, y = 0;
+    SheetTilePosition(i, x, y);
+    EXPECT_FALSE(IsUniform(Crop(sheet, x, y, SheetTileWidth, SheetTileHeight))) << "part " << i - 1;
+  }
+  fs::remove_all(data);
+}
+
+TEST(CaptureRun, VideoHasEveryFrameAndTheMusicAtItsMoment) {
+  if (FindProgram("ffmpeg").empty() || FindProgram("ffprobe").empty()) GTEST_SKIP() << "ffmpeg is not installed";
+  const fs::path folder = ScratchFolder("video");
+  WriteFileBytes(folder / "keys.txt", "Escape 2500\n");
+  const TToolRun result = RunTool("--fps 10 --video " + Arg(folder / "show.mp4") + " --frames " + Arg(folder / "f") +
+                                  " --at 0 --out " + Arg(folder / "at") + " --keys " + Arg(folder / "keys.txt"));
+  ASSERT_EQ(result.Status, 0) << result.Output;
+  // The start-up shows "Loading timesync" and "Ready" after starting the
+  // music, so the music starts two frames before the show's first frame.
+  const TRgbImage first = ReadPng((folder / "at" / "at-0.png").string());
+  size_t frames = 0, firstShowFrame = 0;
+  for (; fs::exists(FramePicture(folder / "f", frames)); ++frames)
+    if (firstShowFrame == 0 && frames > 301 && ReadPng(FramePicture(folder / "f", frames)).Pixels == first.Pixels)
+      firstShowFrame = frames;
+  ASSERT_GT(firstShowFrame, 0u);
+  const std::string video = Probe("v:0", "nb_read_frames", folder / "show.mp4");
+  EXPECT_EQ(std::atol(video.c_str()), long(frames)) << video;
+  const std::string audio = Probe("a:0", "start_time", folder / "show.mp4");
+  EXPECT_NEAR(std::atof(audio.c_str()), double(firstShowFrame - 2) / 10.0, 0.03) << audio;
+  fs::remove_all(folder);
+}
