@@ -10,8 +10,7 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 #include <vector>
 
 #include "Amb2BasicDraw.h"
@@ -222,13 +221,11 @@ void FadeToBlack() {
 void SetLoadingObserver(LoadingObserver observer) { Observer = std::move(observer); }
 
 std::string LoadingLine(const std::string& text, float percent) {
-  // The fewest significant digits that still read back as the same value.
-  char number[32];
-  for (int digits = 1; digits <= 9; ++digits) {
-    std::snprintf(number, sizeof number, "%.*g", digits, static_cast<double>(percent));
-    if (std::strtof(number, nullptr) == percent) break;
-  }
-  return text + " - " + number + "%";
+  // The fewest digits that read back as the same value, in plain notation
+  // wherever that is no longer than the exponent form ("30", not "3e+01").
+  char number[64];
+  const std::to_chars_result end = std::to_chars(number, number + sizeof number, percent);
+  return text + " - " + std::string(number, end.ptr) + "%";
 }
 
 void DrawLoadingScreen(const std::string& text, float percent) {
