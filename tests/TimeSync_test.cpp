@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace spine;
+
 class TimeSync : public ::testing::Test {
  protected:
   void SetUp() override { ResetSpineState(); }

@@ -11,6 +11,8 @@
 #include "AmbSystem.h"
 #include "tvCommon.h"
 
+namespace spine {
+
 TScratchFolder::TScratchFolder() {
   char pattern[] = "/tmp/tavix-spine-XXXXXX";
   path_ = mkdtemp(pattern);
@@ -71,3 +73,5 @@ void ResetSpineState() {
   ClearTimeSync();
   ResetTimeSync();
 }
+
+}  // namespace spine

@@ -1,12 +1,15 @@
 // Helpers for the platform and main-loop suites: a scratch folder, a virtual
 // clock, held keys and recorded message boxes, each removed again when the
-// helper goes out of scope.
+// helper goes out of scope. Kept in their own namespace beside the other
+// suites' helpers.
 #pragma once
 
 #include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
+
+namespace spine {
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class TScratchFolder {
@@ -54,3 +57,5 @@ void WriteBytes(const std::string& fileName, const std::string& bytes);
 
 // Puts the frame state and the time-sync table back to their start values.
 void ResetSpineState();
+
+}  // namespace spine
