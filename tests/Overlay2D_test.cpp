@@ -201,7 +201,9 @@ TEST_F(Overlay, TextSitsOnABaselineMeasuredFromTheTop) {
 }
 
 TEST_F(Overlay, OutlinedTextDrawsTheOutlineOnePixelOffEachWay) {
+  Begin2D();
   PrintTextOutlined("I", 40, 40, TColorRGBA{1, 0, 0, 1}, TColorRGBA{0, 0, 1, 1});
+  End2D();
   const TLitBox box = LitBox(0, 400, 200, 200);
   EXPECT_EQ(box.Bottom, 600 - 41) << "the lower copy is one pixel down";
   const TLitBox bottomRow = LitBox(0, box.Bottom, 200, 1);

@@ -211,6 +211,22 @@ TEST(JpegDecoder, ZeroAndAbsurdDimensionsAreRefusedBeforeDecoding) {
   }
 }
 
+TEST(JpegDecoder, AProgressiveFileWithHundredsOfScansIsStopped) {
+  const std::vector<uint8_t> jpeg = PictureFixtureBytes("progressive.jpg");
+  size_t lastScan = 0;
+  for (size_t i = 0; i + 1 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) lastScan = i;
+  ASSERT_NE(lastScan, 0u);
+  const size_t end = jpeg.size() - 2;  // the end-of-image marker
+  std::vector<uint8_t> many(jpeg.begin(), jpeg.begin() + end);
+  for (int i = 0; i < 300; ++i) many.insert(many.end(), jpeg.begin() + lastScan, jpeg.begin() + end);
+  many.insert(many.end(), {0xFF, 0xD9});
+  ExpectFailure(DecodeJpg(many.data(), many.size(), "scans.jpg", false), "BMP Unit", "Couldn't load JPG - \"scans.jpg\"");
+  many.resize(end + 20 * (end - lastScan));
+  many.insert(many.end(), {0xFF, 0xD9});
+  EXPECT_TRUE(DecodeJpg(many.data(), many.size(), "scans.jpg", false).Ok) << "a few repeated scans still decode";
+}
+
 TEST_F(TextureUpload, LoadersUploadUprightTexturesWithTheirFilters) {
   uint32_t texture = 0;
   ASSERT_TRUE(LoadBmpFile(PictureFixture("rgb24.bmp"), texture, false));
