@@ -665,7 +665,7 @@ TAniModel MakeAniStar() {
   for (int f = 0; f < AniStarFrames; ++f) {
     const double phase = 2 * Pi * f / AniStarFrames;
     const T3DSMesh frame = StarMesh("", 1000 * (1 + 0.25 * std::sin(phase)), 400, 200 + 60 * std::cos(phase),
-                                    0.15 * std::sin(phase));
+                                    0.15 * (1 - std::cos(phase)));
     mesh.Frames.push_back(frame.Vertices);
     mesh.NormalFrames.push_back(VertexNormals(frame));
     if (f == 0) {
