@@ -1,12 +1,11 @@
 // Decode time of the three image decoders on 512 x 512 pictures built in
 // memory (no GL): the start-up decodes every texture of the demo once.
 #include <benchmark/benchmark.h>
+#include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "Amb2Textures.h"
 

@@ -23,9 +23,9 @@ void QuadCorner(const TVector& p, float s, float t, const TVector& n) {
 
 }  // namespace
 
-void DrawQuadWithNormals(const TVector& p1, const TVector& p2, const TVector& p3, const TVector& p4,
-                         float s1, float t1, float s2, float t2, float s3, float t3, float s4, float t4,
-                         const TVector& n1, const TVector& n2, const TVector& n3, const TVector& n4) {
+void DrawQuadWithNormals(const TVector& p1, const TVector& p2, const TVector& p3, const TVector& p4, float s1, float t1,
+                         float s2, float t2, float s3, float t3, float s4, float t4, const TVector& n1,
+                         const TVector& n2, const TVector& n3, const TVector& n4) {
   glBegin(GL_QUADS);
   QuadCorner(p1, s1, t1, n1);
   QuadCorner(p2, s2, t2, n2);

@@ -10,8 +10,8 @@
 
 #include <cstring>
 
-#include "AmbSystem.h"
 #include "Amb2Textures.h"
+#include "AmbSystem.h"
 #include "TGA.h"
 
 namespace {

@@ -9,6 +9,8 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <jerror.h>
+#include <jpeglib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -20,9 +22,6 @@
 #include <map>
 #include <new>
 #include <utility>
-
-#include <jerror.h>
-#include <jpeglib.h>
 
 #include "AmbSystem.h"
 
@@ -43,7 +42,9 @@ std::map<TResourceKey, std::vector<uint8_t>>& ResourceImages() {
 
 uint16_t ReadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
-uint32_t ReadLE32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t ReadLE32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
@@ -142,7 +143,9 @@ struct TJpegJob {
   uint32_t Height;
 };
 
-[[noreturn]] void JpegErrorExit(j_common_ptr cinfo) { longjmp(reinterpret_cast<TJpegErrorManager*>(cinfo->err)->Jump, 1); }
+[[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
+  longjmp(reinterpret_cast<TJpegErrorManager*>(cinfo->err)->Jump, 1);
+}
 
 // Warnings are silent, except that data ending early fails the load rather
 // than padding the picture with grey.
@@ -331,7 +334,8 @@ TDecodeResult DecodeJpg(const uint8_t* data, size_t size, const std::string& nam
   std::vector<uint8_t> rgb;
   TJpegJob job{data, size, &rgb, 0, 0};
   if (!RunJpegDecode(&job))
-    return Failure("BMP Unit", (fromResource ? "Couldn't load JPG Resource - " : "Couldn't load JPG - ") + Quoted(name));
+    return Failure("BMP Unit",
+                   (fromResource ? "Couldn't load JPG Resource - " : "Couldn't load JPG - ") + Quoted(name));
   return Success(FlipRgbToRgba(rgb, job.Width, job.Height));
 }
 
@@ -340,7 +344,9 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
     return fromResource ? Failure("BMP Unit", "Unable to read from resource - " + name)
                         : Failure("TGA File Error", "Couldn't read file " + Quoted(name) + ".");
   };
-  const auto refused = [&](const char* why) { return Failure("TGA File Error", "Couldn't load " + Quoted(name) + why); };
+  const auto refused = [&](const char* why) {
+    return Failure("TGA File Error", "Couldn't load " + Quoted(name) + why);
+  };
   if (size < TgaHeaderSize) {
     if (fromResource) return readFailure();
     throw EFileError("Read beyond end of file " + name + ": shorter than its 18-byte TGA header");

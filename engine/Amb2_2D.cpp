@@ -10,14 +10,13 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include "Amb2Materials.h"

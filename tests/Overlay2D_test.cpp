@@ -8,7 +8,6 @@
 
 #include "Amb2BasicDraw.h"
 #include "Amb2_2D.h"
-#include "Ambrel2.h"
 #include "PicturesSupport.h"
 
 namespace {
@@ -213,7 +212,8 @@ TEST_F(Overlay, OutlinedTextDrawsTheOutlineOnePixelOffEachWay) {
   EXPECT_EQ(bottomRow.Left - topRow.Left, 2) << "the two copies sit one pixel right and one left";
   const TLitBox middleRow = LitBox(0, box.Bottom + 4, 200, 1);
   bool red = false;
-  for (int x = middleRow.Left; x <= middleRow.Right; ++x) red |= BackBufferPixel(x, box.Bottom + 4) == TRgba8{255, 0, 0, 255};
+  for (int x = middleRow.Left; x <= middleRow.Right; ++x)
+    red |= BackBufferPixel(x, box.Bottom + 4) == TRgba8{255, 0, 0, 255};
   EXPECT_TRUE(red) << "the main copy is drawn last, on top";
   EXPECT_EQ(CurrentColor(), (std::array<float, 4>{1, 0, 0, 1}));
 }
@@ -256,41 +256,4 @@ TEST_F(Overlay, FontsAreNinetySixListsFreedTogether) {
   GLint alignment = 0;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   EXPECT_EQ(alignment, 4);
-}
-
-TEST_F(Overlay, ProjectionsFollowTheWindowAndTheFarPlane) {
-  const float keep = FarPlane;
-  FarPlane = 4000;
-  SetOrthoProjection();
-  std::array<float, 16> p = Matrix(GL_PROJECTION_MATRIX);
-  EXPECT_FLOAT_EQ(p[0], 2.0f / 800);
-  EXPECT_FLOAT_EQ(p[5], 2.0f / 600);
-  SetPerspectiveProjection();
-  p = Matrix(GL_PROJECTION_MATRIX);
-  EXPECT_NEAR(p[10], -(4000.0 + 1) / (4000.0 - 1), 1e-6);
-  EXPECT_NEAR(p[0] * 800 / 600, p[5], 1e-5);
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
-  FarPlane = keep;
-}
-
-TEST_F(Overlay, AQuadWithNormalsGivesEachCornerItsOwnValues) {
-  SetOrthoProjection();
-  glLoadIdentity();
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_LIGHTING);
-  glColor3f(1, 1, 1);
-  const TVector n{0, 0, 1}, last{0, 1, 0};
-  DrawQuadWithNormals(TVector{10, 10, 0}, TVector{30, 10, 0}, TVector{30, 30, 0}, TVector{10, 30, 0}, 0, 0, 1, 0, 1,
-                      1, 0.25f, 0.75f, n, n, n, last);
-  EXPECT_TRUE(BackBufferPixel(20, 20) == (TRgba8{255, 255, 255, 255}));
-  std::array<float, 3> normal{};
-  std::array<float, 4> texCoord{};
-  glGetFloatv(GL_CURRENT_NORMAL, normal.data());
-  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord.data());
-  EXPECT_EQ(normal, (std::array<float, 3>{0, 1, 0}));
-  EXPECT_EQ(texCoord[0], 0.25f);
-  EXPECT_EQ(texCoord[1], 0.75f);
-  SetPerspectiveProjection();
 }

@@ -92,34 +92,24 @@ TEST_F(RenderTexture, TheLuminanceCopyDrawsBackGrey) {
 
 TEST_F(RenderTexture, FogTakesItsValuesAndAnUnknownModeKeepsTheOldOne) {
   glDisable(GL_FOG);
-  SetupFog(TColorRGBA{0.1f, 0.1f, 0.6f, 1}, 0, 100, -100, 300);
-  GLint mode = 0;
-  std::array<float, 4> color{};
-  float density = 0, start = 0, end = 0;
-  glGetIntegerv(GL_FOG_MODE, &mode);
-  glGetFloatv(GL_FOG_COLOR, color.data());
-  glGetFloatv(GL_FOG_DENSITY, &density);
-  glGetFloatv(GL_FOG_START, &start);
-  glGetFloatv(GL_FOG_END, &end);
-  EXPECT_TRUE(glIsEnabled(GL_FOG));
-  EXPECT_EQ(mode, GL_LINEAR);
-  EXPECT_FLOAT_EQ(color[2], 0.6f);
-  EXPECT_FLOAT_EQ(density, 100);
-  EXPECT_FLOAT_EQ(start, -100);
-  EXPECT_FLOAT_EQ(end, 300);
-
-  SetupFog(TColorRGBA{1, 0, 0, 1}, 2, 0.5f, 1, 2);
-  glGetIntegerv(GL_FOG_MODE, &mode);
-  EXPECT_EQ(mode, GL_EXP2);
+  SetupFog(TColorRGBA{0.1f, 0.1f, 0.6f, 1}, 2, 100, -100, 300);
   SetupFog(TColorRGBA{0, 1, 0, 1}, 3, 0.1f, 1000, 3000);
+  GLint mode = 0, hint = 0;
+  std::array<float, 4> color{};
+  std::array<float, 3> values{};
   glGetIntegerv(GL_FOG_MODE, &mode);
-  glGetFloatv(GL_FOG_COLOR, color.data());
-  glGetFloatv(GL_FOG_END, &end);
-  EXPECT_EQ(mode, GL_EXP2);
-  EXPECT_FLOAT_EQ(color[1], 1);
-  EXPECT_FLOAT_EQ(end, 3000);
-  GLint hint = 0;
   glGetIntegerv(GL_FOG_HINT, &hint);
+  glGetFloatv(GL_FOG_COLOR, color.data());
+  glGetFloatv(GL_FOG_DENSITY, &values[0]);
+  glGetFloatv(GL_FOG_START, &values[1]);
+  glGetFloatv(GL_FOG_END, &values[2]);
+  EXPECT_TRUE(glIsEnabled(GL_FOG));
+  EXPECT_EQ(mode, GL_EXP2);
   EXPECT_EQ(hint, GL_DONT_CARE);
+  EXPECT_EQ(color, (std::array<float, 4>{0, 1, 0, 1}));
+  EXPECT_EQ(values, (std::array<float, 3>{0.1f, 1000, 3000}));
+  SetupFog(TColorRGBA{0, 1, 0, 1}, 0, 0.1f, 1000, 3000);
+  glGetIntegerv(GL_FOG_MODE, &mode);
+  EXPECT_EQ(mode, GL_LINEAR);
   glDisable(GL_FOG);
 }

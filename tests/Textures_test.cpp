@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <random>
 
-#include "AmbSystem.h"
 #include "Amb2Textures.h"
+#include "AmbSystem.h"
 #include "PicturesSupport.h"
 #include "TGA.h"
 
@@ -199,8 +199,7 @@ TEST(JpegDecoder, DamagedFilesGiveTheLoadMessage) {
   garbage[0] = 0xFF;
   garbage[1] = 0xD8;
   ExpectFailure(DecodeJpg(garbage.data(), garbage.size(), "bad.jpg", false), "BMP Unit", fileText);
-  ExpectFailure(DecodeJpg(garbage.data(), 2, "bad.jpg", true), "BMP Unit",
-                "Couldn't load JPG Resource - \"bad.jpg\"");
+  ExpectFailure(DecodeJpg(garbage.data(), 2, "bad.jpg", true), "BMP Unit", "Couldn't load JPG Resource - \"bad.jpg\"");
 }
 
 TEST(JpegDecoder, ZeroAndAbsurdDimensionsAreRefusedBeforeDecoding) {
@@ -221,7 +220,8 @@ TEST(JpegDecoder, AProgressiveFileWithHundredsOfScansIsStopped) {
   std::vector<uint8_t> many(jpeg.begin(), jpeg.begin() + end);
   for (int i = 0; i < 300; ++i) many.insert(many.end(), jpeg.begin() + lastScan, jpeg.begin() + end);
   many.insert(many.end(), {0xFF, 0xD9});
-  ExpectFailure(DecodeJpg(many.data(), many.size(), "scans.jpg", false), "BMP Unit", "Couldn't load JPG - \"scans.jpg\"");
+  ExpectFailure(DecodeJpg(many.data(), many.size(), "scans.jpg", false), "BMP Unit",
+                "Couldn't load JPG - \"scans.jpg\"");
   many.resize(end + 20 * (end - lastScan));
   many.insert(many.end(), {0xFF, 0xD9});
   EXPECT_TRUE(DecodeJpg(many.data(), many.size(), "scans.jpg", false).Ok) << "a few repeated scans still decode";
@@ -261,8 +261,8 @@ TEST_F(TextureUpload, RowsWhoseLengthIsNotAMultipleOfFourUploadUnskewed) {
   const std::vector<uint8_t> texels = TextureLevel0(texture, w, h);
   const size_t topLeft = size_t(w) * (h - 1) * 4;
   // GLU scales 5 x 3 to a power of two; the corners keep their colours.
-  EXPECT_TRUE(Near(TRgba8{texels[topLeft], texels[topLeft + 1], texels[topLeft + 2], 255},
-                   TestPicturePixel(0, 0, false), 40));
+  EXPECT_TRUE(
+      Near(TRgba8{texels[topLeft], texels[topLeft + 1], texels[topLeft + 2], 255}, TestPicturePixel(0, 0, false), 40));
   EXPECT_TRUE(Near(TRgba8{texels[0], texels[1], texels[2], 255}, TestPicturePixel(0, 2, false), 40));
 }
 
@@ -279,13 +279,14 @@ TEST_F(TextureUpload, FailuresShowTheirMessageAndKeepTheOutParameter) {
   EXPECT_THROW(LoadTgaMipmapped(shortTga, texture), EFileError);
   EXPECT_EQ(texture, 1234u);
   using M = std::pair<std::string, std::string>;
-  EXPECT_EQ(Log.Messages, (std::vector<M>{
-                              {"TGA Texture", "File not found  - " + folder + "/none.tga"},
-                              {"TGA Texture", "File not found  - " + folder + "/none.tga"},
-                              {"BMP Unit", "Error opening " + folder + "/none.bmp"},
-                              {"BMP Unit", "Couldn't load JPG - \"" + folder + "/none.jpg\""},
-                              {"TGA File Error", "Couldn't load \"" + truncated + "\". Only 24 and 32bit TGA supported."},
-                          }));
+  EXPECT_EQ(Log.Messages,
+            (std::vector<M>{
+                {"TGA Texture", "File not found  - " + folder + "/none.tga"},
+                {"TGA Texture", "File not found  - " + folder + "/none.tga"},
+                {"BMP Unit", "Error opening " + folder + "/none.bmp"},
+                {"BMP Unit", "Couldn't load JPG - \"" + folder + "/none.jpg\""},
+                {"TGA File Error", "Couldn't load \"" + truncated + "\". Only 24 and 32bit TGA supported."},
+            }));
 }
 
 TEST_F(TextureUpload, DispatchGoesByTheUpperCasedLastFourCharacters) {

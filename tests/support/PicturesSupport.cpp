@@ -2,13 +2,12 @@
 #include "PicturesSupport.h"
 
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include <unistd.h>
 
 #include "AmbSystem.h"
 #include "Ambrel2.h"
@@ -28,7 +27,8 @@ std::vector<uint8_t> PictureFixtureBytes(const std::string& name) {
 }
 
 TRgba8 TestPicturePixel(int x, int yFromTop, bool withAlpha) {
-  return TRgba8{10 + 30 * x, 10 + 60 * yFromTop, 100 + 10 * x + yFromTop, withAlpha ? 255 - 20 * x - 5 * yFromTop : 255};
+  return TRgba8{10 + 30 * x, 10 + 60 * yFromTop, 100 + 10 * x + yFromTop,
+                withAlpha ? 255 - 20 * x - 5 * yFromTop : 255};
 }
 
 TRgba8 PixelOf(const TPixelBuffer& image, int x, int row) {
@@ -62,7 +62,8 @@ std::string ScratchFolder() {
 
 std::string WriteScratchFile(const std::string& folder, const std::string& name, const std::vector<uint8_t>& bytes) {
   const std::string path = folder + "/" + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
