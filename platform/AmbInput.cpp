@@ -26,6 +26,8 @@ constexpr TCharCode CharCodes[40] = {
 void CreateKeyboard(const TGLWindow&) {
   delete Keyboard;
   Keyboard = new TAINKeyboardDevice();
+  // A new device starts out acquired, whatever became of an earlier window.
+  NoteKeyboardFocus(true);
 }
 
 int32_t PollKeyboard() {
