@@ -10,7 +10,7 @@ namespace {
 
 // 100 x 100 vertices, 19,602 faces.
 void FillGridMesh(TMeshDataN& mesh) {
-  const T3DSObjectSpec grid = GridObject("grid", 100, 100);
+  const T3DSObjectBytes grid = GridObject("grid", 100, 100);
   for (size_t i = 0; i < grid.Vertices.size(); ++i) mesh.AddVertex(grid.Vertices[i], grid.Mapping[i]);
   for (const auto& f : grid.Faces) mesh.AddFace(MakeFace(f[0], f[1], f[2]));
 }
@@ -41,7 +41,7 @@ BENCHMARK(BM_CalcNormals)->Unit(benchmark::kMillisecond);
 
 // 40 objects of 250 x 250 vertices: about 85 MB of chunks.
 void BM_Parse3DS(benchmark::State& state) {
-  std::vector<T3DSObjectSpec> objects;
+  std::vector<T3DSObjectBytes> objects;
   for (int i = 0; i < 40; ++i) objects.push_back(GridObject("grid" + std::to_string(i), 250, 250));
   const std::vector<uint8_t> bytes = Build3DS(objects);
   for (auto _ : state) {

@@ -237,7 +237,9 @@ TAmbBrush::~TAmbBrush() = default;
 void TAmbBrush::LoadFrom3DS(const std::string& fileName) {
   if (!Loader3DS) throw std::logic_error("LoadFrom3DS of " + fileName + " needs Begin3DSImport first");
   Loader3DS->LoadFile(fileName);
-  if (Loader3DS->File3DS->WrongRoot) Loader3DS->GetMesh(0);  // reports the wrong kind of file even without meshes
+  // A file of another kind is refused even when it holds no meshes; it would
+  // otherwise load as an empty brush without a word.
+  if (Loader3DS->File3DS->WrongRoot) Loader3DS->GetMesh(0);
   std::vector<std::unique_ptr<TMeshDataNM>> meshes;
   for (int32_t i = 0; i < Loader3DS->MeshCount; ++i) {
     meshes.push_back(Loader3DS->GetMesh(i));

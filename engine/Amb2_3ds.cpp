@@ -224,7 +224,8 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
 
 void T3DSLoader::LoadFile(const std::string& fileName) {
   const std::string bytes = ReadWholeFile(fileName);
-  File3DS = std::make_unique<T3DSFile>(Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName));
+  File3DS =
+      std::make_unique<T3DSFile>(Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName));
   MeshCount = int32_t(File3DS->Meshes.size());
 }
 

@@ -192,7 +192,12 @@ TEST(BrushLoading, EmptyAbrStillCompilesAListAndMissingFilesEndTheLoad) {
   EXPECT_TRUE(glIsList(brush.ListID));
   EXPECT_EQ(FileErrorOf([] { TAmbBrush().LoadFromFile("no-such.abr"); }), "Cannot open file no-such.abr");
   const std::string lost = WriteScratchFile("lost-material.abr", SmallAbr());
-  EXPECT_EQ(FileErrorOf([&] { TAmbBrush().LoadFromFile(lost); }), "Cannot open file white.mat");
+  brush.Meshes.push_back(std::make_unique<TMeshDataNM>());
+  brush.MeshCount = 1;
+  EXPECT_EQ(FileErrorOf([&] { brush.LoadFromFile(lost); }), "Cannot open file white.mat");
+  EXPECT_EQ(brush.MeshCount, 1);  // a refused load leaves the brush as it was
+  ASSERT_EQ(brush.Meshes.size(), 1u);
+  EXPECT_NE(brush.Meshes[0], nullptr);
 }
 
 TEST(BrushLoading, AabLoadsMeshesMaterialsAndTheTable) {

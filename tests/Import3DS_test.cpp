@@ -22,8 +22,8 @@ std::string ParseError(const std::vector<uint8_t>& bytes) {
   return FileErrorOf([&] { Parse(bytes); });
 }
 
-T3DSObjectSpec Triangle(const std::string& name) {
-  T3DSObjectSpec object;
+T3DSObjectBytes Triangle(const std::string& name) {
+  T3DSObjectBytes object;
   object.Name = name;
   object.Vertices = {MakeVector(1, 2, 3), MakeVector(4, 2, 3), MakeVector(1, 6, 3)};
   object.Mapping = {MakeTexCoord(0.25f, 0.75f), MakeTexCoord(0, 1), MakeTexCoord(1, 0)};
@@ -31,8 +31,8 @@ T3DSObjectSpec Triangle(const std::string& name) {
   return object;
 }
 
-T3DSObjectSpec Camera(const std::string& name) {
-  T3DSObjectSpec object;
+T3DSObjectBytes Camera(const std::string& name) {
+  T3DSObjectBytes object;
   object.Name = name;
   object.IsCamera = true;
   return object;
@@ -65,8 +65,8 @@ TEST_F(Import3DS, CameraIsSkippedAndMeshDataComesThroughAsStored) {
 }
 
 TEST_F(Import3DS, ThreeObjectsLoadIntoABrushInFileOrderWithNormals) {
-  const std::string path = WriteScratchFile(
-      "three.3ds", Build3DS({Triangle("First"), GridObject("Second", 3, 3), Triangle("Third")}));
+  const std::string path =
+      WriteScratchFile("three.3ds", Build3DS({Triangle("First"), GridObject("Second", 3, 3), Triangle("Third")}));
   TAmbBrush brush;
   brush.LoadFrom3DS(path);
   ASSERT_EQ(brush.MeshCount, 3);
@@ -80,11 +80,11 @@ TEST_F(Import3DS, ThreeObjectsLoadIntoABrushInFileOrderWithNormals) {
 }
 
 TEST_F(Import3DS, MappingListOnlyFillsTheVerticesItReaches) {
-  T3DSObjectSpec shortMap = Triangle("Short");
+  T3DSObjectBytes shortMap = Triangle("Short");
   shortMap.Mapping.resize(1);
-  T3DSObjectSpec longMap = Triangle("Long");
+  T3DSObjectBytes longMap = Triangle("Long");
   longMap.Mapping.push_back(MakeTexCoord(9, 9));
-  T3DSObjectSpec noMap = Triangle("None");
+  T3DSObjectBytes noMap = Triangle("None");
   noMap.Mapping.clear();
   const T3DSFile file = Parse(Build3DS({shortMap, longMap, noMap}));
   ASSERT_EQ(file.Meshes.size(), 3u);

@@ -19,6 +19,9 @@ TEST(Landscape, FillCellsWritesEveryCellOfTheGridAndNothingElse) {
   landscape.SetGridSize(0, 0);
   landscape.FillCells(7);
   EXPECT_TRUE(landscape.Cells.empty());
+  landscape.SetGridSize(-1, 4);
+  landscape.FillCells(7);
+  EXPECT_TRUE(landscape.Cells.empty());
 
   landscape.SetGridSize(3, 5);
   ASSERT_EQ(landscape.Cells.size(), 3u);

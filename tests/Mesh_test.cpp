@@ -20,9 +20,9 @@ void ExpectNear(const TVector& actual, const TVector& expected, float tolerance 
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-void FillFromSpec(TMeshDataN& mesh, const T3DSObjectSpec& spec) {
-  for (size_t i = 0; i < spec.Vertices.size(); ++i) mesh.AddVertex(spec.Vertices[i], spec.Mapping[i]);
-  for (const auto& f : spec.Faces) mesh.AddFace(MakeFace(f[0], f[1], f[2]));
+void FillFromObject(TMeshDataN& mesh, const T3DSObjectBytes& object) {
+  for (size_t i = 0; i < object.Vertices.size(); ++i) mesh.AddVertex(object.Vertices[i], object.Mapping[i]);
+  for (const auto& f : object.Faces) mesh.AddFace(MakeFace(f[0], f[1], f[2]));
 }
 
 // Two triangles in window pixels sharing vertex 2, both facing +Z.
@@ -65,16 +65,6 @@ TEST(Mesh, AppendingAndSizingKeepCountsAndArraysInStep) {
   EXPECT_TRUE(mesh.Vertices.empty() && mesh.Faces.empty() && mesh.TexCoords.empty());
 }
 
-TEST(Mesh, VirtualCreateMakesAnEmptyMeshOfTheSameClass) {
-  const TMeshDataNM original;
-  const std::unique_ptr<TMeshData> copy = static_cast<const TMeshData&>(original).Create();
-  const auto* withMaterial = dynamic_cast<TMeshDataNM*>(copy.get());
-  ASSERT_NE(withMaterial, nullptr);
-  EXPECT_NE(withMaterial->Material, nullptr);
-  EXPECT_EQ(withMaterial->VertexCount, 0);
-  EXPECT_EQ(dynamic_cast<TMeshDataN*>(TMeshData().Create().get()), nullptr);
-}
-
 TEST(Normals, CounterClockwiseTriangleFacesTheViewer) {
   ExpectNear(TriangleNormal(MakeTriangle(MakeVector(0, 0, 0), MakeVector(1, 0, 0), MakeVector(0, 1, 0))),
              MakeVector(0, 0, 1), 0);
@@ -102,9 +92,9 @@ TEST(Normals, SharedVertexTiltsTowardsTheLargerFace) {
 
 TEST(Normals, UpdateNormalsGivesExactlyTheFullCalculation) {
   TMeshDataN full, updated;
-  const T3DSObjectSpec grid = GridObject("grid", 12, 9);
-  FillFromSpec(full, grid);
-  FillFromSpec(updated, grid);
+  const T3DSObjectBytes grid = GridObject("grid", 12, 9);
+  FillFromObject(full, grid);
+  FillFromObject(updated, grid);
   // Deform both the same way, then a stale normal set must be overwritten.
   for (TMeshDataN* mesh : {&full, &updated}) {
     for (int32_t i = 0; i < mesh->VertexCount; ++i) mesh->Vertices[i].y += float(i % 7) * 0.37f;
@@ -242,14 +232,4 @@ TEST(BrushDrawing, CompiledListDrawsNothingWhileRecordingAndReplaysTheMeshes) {
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(sent[0][0].r, 1.0f);
   EXPECT_EQ(sent[1][0].g, 1.0f);
-}
-
-TEST(Brush, RotateAndScaleEveryMeshInOrder) {
-  TAmbBrush brush;
-  FillTwoMeshBrush(brush);
-  brush.Rotate(MakeVector(0, 0, 90));
-  brush.Scale(MakeVector(0.5f, 1, 1));
-  ExpectNear(brush.Meshes[0]->Vertices[0], MakeVector(-5, 10, 0), 1e-5f);
-  ExpectNear(brush.Meshes[1]->Vertices[1], MakeVector(-5, 60, 0), 1e-5f);
-  ExpectNear(brush.Meshes[1]->Normals[0], MakeVector(0, 0, 1));
 }

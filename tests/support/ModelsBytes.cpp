@@ -1,13 +1,13 @@
 // See ModelsBytes.h.
 #include "ModelsBytes.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-
-#include <unistd.h>
 
 #include "AmbSystem.h"
 
@@ -41,7 +41,7 @@ void TByteBuilder::EndChunk(size_t start) {
   for (int i = 0; i < 4; ++i) Bytes[start + 2 + size_t(i)] = uint8_t(length >> (8 * i));
 }
 
-static void AppendTriMesh(TByteBuilder& out, const T3DSObjectSpec& object) {
+static void AppendTriMesh(TByteBuilder& out, const T3DSObjectBytes& object) {
   const size_t mesh = out.BeginChunk(0x4100);
   const size_t vertices = out.BeginChunk(0x4110);
   out.U16(uint16_t(object.Vertices.size()));
@@ -66,7 +66,7 @@ static void AppendTriMesh(TByteBuilder& out, const T3DSObjectSpec& object) {
   out.EndChunk(mesh);
 }
 
-void Append3DSObject(TByteBuilder& out, const T3DSObjectSpec& object) {
+void Append3DSObject(TByteBuilder& out, const T3DSObjectBytes& object) {
   const size_t start = out.BeginChunk(0x4000);
   out.Text(object.Name).Bytes.push_back(0);
   if (object.IsCamera) {
@@ -79,7 +79,7 @@ void Append3DSObject(TByteBuilder& out, const T3DSObjectSpec& object) {
   out.EndChunk(start);
 }
 
-std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectSpec>& objects, uint16_t root) {
+std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectBytes>& objects, uint16_t root) {
   TByteBuilder out;
   const size_t main = out.BeginChunk(root);
   const size_t version = out.BeginChunk(0x0002);
@@ -89,7 +89,7 @@ std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectSpec>& objects, uint16
   const size_t scale = out.BeginChunk(0x0100);  // master scale: skipped
   out.F32(1.0f);
   out.EndChunk(scale);
-  for (const T3DSObjectSpec& object : objects) Append3DSObject(out, object);
+  for (const T3DSObjectBytes& object : objects) Append3DSObject(out, object);
   out.EndChunk(editor);
   const size_t keyframer = out.BeginChunk(0xB000);
   out.EndChunk(out.BeginChunk(0xB00A));
@@ -98,8 +98,8 @@ std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectSpec>& objects, uint16
   return out.Bytes;
 }
 
-T3DSObjectSpec GridObject(const std::string& name, int w, int h) {
-  T3DSObjectSpec object;
+T3DSObjectBytes GridObject(const std::string& name, int w, int h) {
+  T3DSObjectBytes object;
   object.Name = name;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {

@@ -36,7 +36,7 @@ class TByteBuilder {
 };
 
 // One named object of a 3DS file; faces are (a, b, c, flags).
-struct T3DSObjectSpec {
+struct T3DSObjectBytes {
   std::string Name;
   std::vector<TVector> Vertices;
   std::vector<TTexCoord> Mapping;
@@ -44,13 +44,13 @@ struct T3DSObjectSpec {
   bool IsCamera = false;  // written as a camera object instead of a mesh
 };
 
-void Append3DSObject(TByteBuilder& out, const T3DSObjectSpec& object);
+void Append3DSObject(TByteBuilder& out, const T3DSObjectBytes& object);
 // A whole file: root (0x4D4D unless given), version chunk, editor chunk with
 // the objects, and a small keyframer chunk that the reader must skip.
-std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectSpec>& objects, uint16_t root = 0x4D4D);
+std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectBytes>& objects, uint16_t root = 0x4D4D);
 
 // A grid mesh of w x h vertices (two faces per cell), gently curved.
-T3DSObjectSpec GridObject(const std::string& name, int w, int h);
+T3DSObjectBytes GridObject(const std::string& name, int w, int h);
 
 // Writes bytes to a file in a scratch folder and returns its path.
 std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>& bytes);
