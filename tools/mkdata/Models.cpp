@@ -4,6 +4,7 @@
 // its parts with their sizes.
 #include "Models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -429,81 +430,104 @@ TModel MakeEnvDome() {
 
 // ---- the unused set-up models ----------------------------------------------------------
 
+namespace {
+
+// Height of the curved sheet at s along x and t along y (both 0..1): three
+// cubic Bezier spans side by side that share their end control points, so
+// the sheet is continuous, with a soft rise along y.
+double NurbHeight(double s, double t) {
+  static const double controls[10] = {0, 60, -40, 20, 80, -60, 30, 90, -20, 40};
+  const int span = std::min(2, int(s * 3));
+  const double w = s * 3 - span;
+  const double b[4] = {(1 - w) * (1 - w) * (1 - w), 3 * w * (1 - w) * (1 - w), 3 * w * w * (1 - w), w * w * w};
+  double z = 0;
+  for (int i = 0; i < 4; ++i) z += b[i] * controls[3 * span + i];
+  return z * (0.6 + 0.4 * std::sin(Pi * t));
+}
+
+// The sheet's leading edge as a thin ribbon whose first two vertices are
+// the sheet's two leading corners (the set-up reads exactly those).
+T3DSMesh NurbEdge(int steps) {
+  T3DSMesh edge = NamedMesh("Edge");
+  const auto x = [&](int i) { return -300 + 600.0 * i / steps; };
+  AddVertex(edge, x(0), -100, NurbHeight(0, 0), 0, 0);
+  AddVertex(edge, x(steps), -100, NurbHeight(1, 0), 1, 0);
+  for (int i = 0; i <= steps; ++i) AddVertex(edge, x(i), -100, NurbHeight(double(i) / steps, 0) + 6, double(i) / steps, 1);
+  for (int i = 1; i < steps; ++i) AddVertex(edge, x(i), -100, NurbHeight(double(i) / steps, 0), double(i) / steps, 0);
+  const auto low = [&](int i) { return i == 0 ? 0u : i == steps ? 1u : uint32_t(steps + 2 + i); };
+  const auto high = [](int i) { return uint32_t(2 + i); };
+  for (int i = 0; i < steps; ++i) AddQuad(edge, low(i), low(i + 1), high(i + 1), high(i));
+  return edge;
+}
+
+}  // namespace
+
 TModel MakeNurbSurface() {
-  // Three cubic patches side by side; shared edges have shared control
-  // points, so the sheet is continuous.
-  const double heights[10] = {0, 60, -40, 20, 80, -60, 30, 90, -20, 40};
-  const auto height = [&](double s, double t) {
-    // Cubic Bernstein weights along x within patch p, a soft rise along y.
-    const int p = std::min(2, int(s * 3));
-    const double w = s * 3 - p;
-    const double b[4] = {(1 - w) * (1 - w) * (1 - w), 3 * w * (1 - w) * (1 - w), 3 * w * w * (1 - w), w * w * w};
-    double z = 0;
-    for (int i = 0; i < 4; ++i) z += b[i] * heights[3 * p + i];
-    return z * (0.6 + 0.4 * std::sin(Pi * t));
-  };
   TModel model;
   for (int p = 0; p < 3; ++p) {
     T3DSMesh patch = NamedMesh("Patch" + std::to_string(p));
     AddGrid(patch, 12, 12, [&](double u, double v) {
       const double s = (p + u) / 3;
-      return TPoint{-300 + 600 * s, -100 + 200 * v, height(s, v)};
+      return TPoint{-300 + 600 * s, -100 + 200 * v, NurbHeight(s, v)};
     });
     model.push_back(patch);
   }
-  // The leading edge as a thin ribbon: its first two vertices are the
-  // sheet's two leading corners.
-  T3DSMesh edge = NamedMesh("Edge");
-  AddVertex(edge, -300, -100, height(0, 0), 0, 0);
-  AddVertex(edge, 300, -100, height(1, 0), 1, 0);
-  for (int i = 0; i <= 24; ++i) {
-    const double s = i / 24.0;
-    AddVertex(edge, -300 + 600 * s, -100, height(s, 0) + 6, s, 1);
-  }
-  for (int i = 1; i < 24; ++i) {
-    const double s = i / 24.0;
-    AddVertex(edge, -300 + 600 * s, -100, height(s, 0), s, 0);
-  }
-  const auto low = [](int i) { return i == 0 ? 0u : i == 24 ? 1u : uint32_t(26 + i); };
-  const auto high = [](int i) { return uint32_t(2 + i); };
-  for (int i = 0; i < 24; ++i) AddQuad(edge, low(i), low(i + 1), high(i + 1), high(i));
-  model.push_back(edge);
+  model.push_back(NurbEdge(24));
   return model;
 }
 
-TModel MakeKule() {
-  T3DSMesh m = NamedMesh("Kule");
+namespace {
+
+struct TPolyhedron {
+  std::vector<TPoint> Points;
+  std::vector<TFace> Faces;
+};
+
+// The twelve corners of an icosahedron on the unit sphere, faces wound
+// outwards.
+TPolyhedron Icosahedron() {
   const double g = (1 + std::sqrt(5.0)) / 2;
-  std::vector<TPoint> points = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
-                                {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
-  std::vector<TFace> faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-                              {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-                              {3, 8, 9},  {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
-  for (TPoint& p : points) p = Unit(p);
-  // Three rounds of splitting every triangle into four, new points pushed
-  // out onto the sphere; shared edges share their new point.
-  for (int round = 0; round < 3; ++round) {
-    std::vector<std::pair<uint64_t, uint32_t>> made;
-    const auto middle = [&](uint32_t a, uint32_t b) {
-      const uint64_t key = (uint64_t(std::min(a, b)) << 32) | std::max(a, b);
-      for (const auto& e : made)
-        if (e.first == key) return e.second;
-      const TPoint& p = points[a];
-      const TPoint& q = points[b];
-      points.push_back(Unit(TPoint{p.x + q.x, p.y + q.y, p.z + q.z}));
-      made.emplace_back(key, uint32_t(points.size() - 1));
-      return uint32_t(points.size() - 1);
-    };
-    std::vector<TFace> next;
-    for (const TFace& f : faces) {
-      const uint32_t ab = middle(f.a, f.b), bc = middle(f.b, f.c), ca = middle(f.c, f.a);
-      next.insert(next.end(), {TFace{f.a, ab, ca}, TFace{f.b, bc, ab}, TFace{f.c, ca, bc}, TFace{ab, bc, ca}});
-    }
-    faces = next;
+  TPolyhedron p;
+  p.Points = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
+              {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
+  p.Faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+             {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
+             {3, 8, 9},  {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+  for (TPoint& point : p.Points) point = Unit(point);
+  return p;
+}
+
+// Splits every triangle into four, pushing the new points out onto the
+// unit sphere; neighbouring triangles share the point on their common edge.
+TPolyhedron Subdivide(const TPolyhedron& in) {
+  TPolyhedron out{in.Points, {}};
+  std::vector<std::pair<uint64_t, uint32_t>> made;
+  const auto middle = [&](uint32_t a, uint32_t b) {
+    const uint64_t key = (uint64_t(std::min(a, b)) << 32) | std::max(a, b);
+    for (const auto& e : made)
+      if (e.first == key) return e.second;
+    const TPoint& p = out.Points[a];
+    const TPoint& q = out.Points[b];
+    out.Points.push_back(Unit(TPoint{p.x + q.x, p.y + q.y, p.z + q.z}));
+    made.emplace_back(key, uint32_t(out.Points.size() - 1));
+    return uint32_t(out.Points.size() - 1);
+  };
+  for (const TFace& f : in.Faces) {
+    const uint32_t ab = middle(f.a, f.b), bc = middle(f.b, f.c), ca = middle(f.c, f.a);
+    out.Faces.insert(out.Faces.end(), {TFace{f.a, ab, ca}, TFace{f.b, bc, ab}, TFace{f.c, ca, bc}, TFace{ab, bc, ca}});
   }
-  for (const TPoint& p : points)
+  return out;
+}
+
+}  // namespace
+
+TModel MakeKule() {
+  TPolyhedron sphere = Icosahedron();
+  for (int round = 0; round < 3; ++round) sphere = Subdivide(sphere);
+  T3DSMesh m = NamedMesh("Kule");
+  for (const TPoint& p : sphere.Points)
     AddVertex(m, 100 * p.x, 100 * p.y, 100 * p.z, 0.5 + std::atan2(p.y, p.x) / (2 * Pi), std::acos(-p.z) / Pi);
-  m.Faces = faces;
+  m.Faces = sphere.Faces;
   return {m};
 }
 
