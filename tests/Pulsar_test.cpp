@@ -29,12 +29,6 @@ TEST(Pulse, ZeroAtTheEdgesOutsideAndForEmptyWindows) {
   EXPECT_EQ(Pulse(4, 0, 100, std::numeric_limits<float>::quiet_NaN()), 0.0f);
 }
 
-TEST(Pulse, SinPiIsTheSineOfPiTimesX) {
-  EXPECT_NEAR(SinPi(0.5f), 1.0f, 1e-7f);
-  EXPECT_NEAR(SinPi(1.0f / 6.0f), 0.5f, 1e-7f);
-  EXPECT_NEAR(SinPi(1.0f), 0.0f, 1e-7f);
-}
-
 class Shake : public ::testing::Test {
  protected:
   void SetUp() override {
