@@ -243,16 +243,17 @@ TEST(CaptureRun, SameMomentTwiceIsPixelIdentical) {
 }
 
 TEST(CaptureRun, ScriptedPlotsAndSaveWriteTheirMoments) {
-  // At 1000 fps every demo-clock millisecond is a frame. The keys unlock
-  // after 500 frames of the show; a plot locks them again for 200 frames.
+  // At 250 fps the demo clock moves 4 ms a frame from an even start, so the
+  // moments below are frames. The keys unlock after 500 frames of the show
+  // (about 3.7 s on the clock); a plot locks them again for 200 frames.
   const fs::path data = CopyOfData("plots");
   std::string expected = ReadFileBytes(data / "timesync.dat");
   ASSERT_EQ(expected.size(), 804u);
-  WriteFileBytes(data / "keys.txt", "p 3000\np 3201\ns 3201\nEscape 3202\n");
-  const TToolRun result = RunTool("--fps 1000 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
+  WriteFileBytes(data / "keys.txt", "p 3900\np 4704\ns 4704\nEscape 4708\n");
+  const TToolRun result = RunTool("--fps 250 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
   ASSERT_EQ(result.Status, 0) << result.Output;
-  PutEntry(expected, 0, 3000);
-  PutEntry(expected, 1, 3201);
+  PutEntry(expected, 0, 3900);
+  PutEntry(expected, 1, 4704);
   EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == expected);
   fs::remove_all(data);
 }
@@ -260,10 +261,10 @@ TEST(CaptureRun, ScriptedPlotsAndSaveWriteTheirMoments) {
 TEST(CaptureRun, ClearThenPlotRewritesEntryZero) {
   // Held together the keys act in table order: clear, plot, save.
   const fs::path data = CopyOfData("clear");
-  WriteFileBytes(data / "keys.txt", "c 2800\np 2800\ns 2800\n");
-  const TToolRun result = RunTool("--fps 1000 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
+  WriteFileBytes(data / "keys.txt", "c 3900\np 3900\ns 3900\n");
+  const TToolRun result = RunTool("--fps 250 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
   ASSERT_EQ(result.Status, 0) << result.Output;
-  EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == TimeSyncBytes({2800}));
+  EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == TimeSyncBytes({3900}));
   fs::remove_all(data);
 }
 
