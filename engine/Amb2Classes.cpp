@@ -1,4 +1,9 @@
-// See Amb2Classes.h.
+// The scene model: the value-record functions, the triangle meshes, brushes
+// and animated brushes, and the pure readers of the .abr and .aab brush files
+// (declarations and field layouts in Amb2Classes.h).
+//
+// State: none of its own; brushes own their meshes, meshes their materials.
+// Leaves behind: the display list each loaded .abr brush compiles.
 #include "Amb2Classes.h"
 
 #include <GL/gl.h>
