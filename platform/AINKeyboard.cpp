@@ -24,6 +24,7 @@ struct TScanPair {
 
 // Every key of a standard PC keyboard (main block, function keys, editing
 // and cursor blocks, keypad) plus the common media and international keys.
+// clang-format off
 constexpr TScanPair ScanPairs[] = {
     {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_1, 0x02}, {SDL_SCANCODE_2, 0x03}, {SDL_SCANCODE_3, 0x04},
     {SDL_SCANCODE_4, 0x05}, {SDL_SCANCODE_5, 0x06}, {SDL_SCANCODE_6, 0x07}, {SDL_SCANCODE_7, 0x08},
@@ -68,6 +69,7 @@ constexpr TScanPair ScanPairs[] = {
     {SDL_SCANCODE_AC_FORWARD, 0xE9}, {SDL_SCANCODE_AC_BACK, 0xEA}, {SDL_SCANCODE_COMPUTER, 0xEB},
     {SDL_SCANCODE_MAIL, 0xEC}, {SDL_SCANCODE_MEDIASELECT, 0xED},
 };
+// clang-format on
 
 void SnapshotFromSdl(TKeyStates& states) {
   int count = 0;

@@ -49,10 +49,9 @@ std::unique_ptr<TAmbEnv> EnvObject;
 std::unique_ptr<TAmbBrush> HelixBrush;
 std::unique_ptr<TAmbBrush> StarBrush;
 
-uint32_t TexClouds2 = 0, TexChrome = 0, TexLogo = 0, TexChrome2 = 0, TexSilver = 0, TexLiteGrass = 0,
-         TexGrass = 0, TexVelkrona = 0, TexTavixM = 0, TexSol = 0, TexSunset = 0, TexSunset2 = 0,
-         TexPurep = 0, TexGalaxy = 0, TexWsTavix = 0, TexKulehore = 0, TexLyn = 0, TexPresents = 0,
-         TexCr1 = 0, TexCr2 = 0;
+uint32_t TexClouds2 = 0, TexChrome = 0, TexLogo = 0, TexChrome2 = 0, TexSilver = 0, TexLiteGrass = 0, TexGrass = 0,
+         TexVelkrona = 0, TexTavixM = 0, TexSol = 0, TexSunset = 0, TexSunset2 = 0, TexPurep = 0, TexGalaxy = 0,
+         TexWsTavix = 0, TexKulehore = 0, TexLyn = 0, TexPresents = 0, TexCr1 = 0, TexCr2 = 0;
 std::array<uint32_t, 4> TexG{};
 uint32_t TexMarl = 0, TexTavix = 0, TexTesk = 0;
 
@@ -144,8 +143,7 @@ void SaveTimeSync(const std::string& fileName) {
     unlink(temporary.c_str());
     throw EFileError("Cannot write file " + fileName + ": " + reason);
   }
-  if (!SyncFolder(FolderOf(fileName)))
-    throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
+  if (!SyncFolder(FolderOf(fileName))) throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
 }
 
 void LoadTimeSync(const std::string& fileName) {

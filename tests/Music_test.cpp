@@ -18,8 +18,8 @@ std::string WaveFile(uint32_t samples) {
   auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
   auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
   const uint32_t dataBytes = samples * 2;
-  std::string file = "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(44100) +
-                     u32(88200) + u16(2) + u16(16) + "data" + u32(dataBytes);
+  std::string file = "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(44100) + u32(88200) +
+                     u16(2) + u16(16) + "data" + u32(dataBytes);
   for (uint32_t i = 0; i < samples; ++i) file += u16(uint16_t((i % 100) * 300));
   return file;
 }

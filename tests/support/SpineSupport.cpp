@@ -1,7 +1,6 @@
 // See SpineSupport.h.
 #include "SpineSupport.h"
 
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
