@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "Amb2Materials.h"
 #include "AmbSystem.h"
 #include "Show2Support.h"
 #include "tvCommon.h"
+#include "tvEffect3.h"
 #include "tvEffect5.h"
 #include "tvEffect6.h"
 #include "tvEffect7.h"
@@ -157,6 +160,28 @@ TEST(SetupsWithTheDemoData, BuildTheirObjectsFromTheGeneratedFiles) {
   EXPECT_EQ(NurbCorners[2].z, NurbCorners[3].z);
   EXPECT_EQ(NurbCorners[0].x, NurbBrush->Meshes.at(3)->Vertices.at(0).x);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A set-up that reads a model holding no mesh stops with the file's name.
+TEST(SetupsWithTheDemoData, RefuseModelsWithoutTheMeshesTheyRead) {
+  OpenShowWindow();
+  const std::string data = CopyDemoData();
+  const char emptyModel[] = {0x4D, 0x4D, 6, 0, 0, 0};
+  for (const char* name : {"funplane.3ds", "grass.3ds", "kule.3ds", "nurb.3ds"})
+    std::ofstream(data + "/" + name, std::ios::binary).write(emptyModel, sizeof emptyModel);
+  std::filesystem::current_path(data);
+  const std::pair<const char*, void (*)()> setups[] = {
+      {"funplane.3ds", SetupWave}, {"grass.3ds", SetupVegetables}, {"kule.3ds", SetupDeform}, {"nurb.3ds", SetupNurbSystem}};
+  for (const auto& [file, setup] : setups) {
+    try {
+      setup();
+      ADD_FAILURE() << file << " without meshes accepted";
+    } catch (const EFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+    }
+  }
+  std::filesystem::current_path(TAVIX_DATA_DIR);
+  RemoveDemoData(data);
 }
 
 TEST(StartUp, StopsWhenTheBallModelIsMissing) {
