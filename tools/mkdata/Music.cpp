@@ -96,24 +96,35 @@ struct TMix {
   TBus Drums, Bass, Pads, Lead, Plucks;
 };
 
+// Off-beat eighths, with an open hat closing every second bar; the broken
+// beat gets running sixteenths instead.
+void AddHatBar(TMix& mix, const TSection& s, int bar) {
+  int steps = s.Kick == TBeat::Broken ? 16 : 8;
+  for (int i = 0; i < steps; ++i) {
+    if (steps == 8 && i % 2 == 0) continue;
+    bool open = steps == 8 && i == 7 && bar % 2 == 1;
+    float accent = steps == 8 || i % 4 == 2 ? 1.0f : 0.55f;
+    RenderHat(mix.Drums, BarTime(bar) + i * (kBar / steps), 0.16f * accent, open, uint32_t(bar) * 977U + 10U + uint32_t(i));
+  }
+}
+
 void AddDrumBar(TMix& mix, const TSection& s, int bar) {
   double t0 = BarTime(bar);
   uint32_t seed = uint32_t(bar) * 977U;
   static const double broken[] = {0, 0.75, 1.5, 2.5, 2.75};
   if (s.Kick == TBeat::Four)
     for (int b = 0; b < 4; ++b) RenderKick(mix.Drums, t0 + b * 0.5, 0.9f);
-  if (s.Kick == TBeat::Half) RenderKick(mix.Drums, t0, 0.85f), RenderKick(mix.Drums, t0 + 1.0, 0.85f);
+  if (s.Kick == TBeat::Half) {
+    RenderKick(mix.Drums, t0, 0.85f);
+    RenderKick(mix.Drums, t0 + 1.0, 0.85f);
+  }
   if (s.Kick == TBeat::Broken)
     for (double beat : broken) RenderKick(mix.Drums, t0 + beat * 0.5, 0.9f);
-  if (s.Clap) RenderClap(mix.Drums, t0 + 0.5, 0.45f, seed + 1), RenderClap(mix.Drums, t0 + 1.5, 0.45f, seed + 2);
-  if (!s.Hats) return;
-  int steps = s.Kick == TBeat::Broken ? 16 : 8;
-  for (int i = 0; i < steps; ++i) {
-    bool offBeat = steps == 16 ? true : i % 2 == 1;
-    bool open = steps == 8 && i == 7 && bar % 2 == 1;
-    float accent = (steps == 16 && i % 4 == 2) || steps == 8 ? 1.0f : 0.55f;
-    if (offBeat) RenderHat(mix.Drums, t0 + i * (kBar / steps), 0.16f * accent, open, seed + 10 + uint32_t(i));
+  if (s.Clap) {
+    RenderClap(mix.Drums, t0 + 0.5, 0.45f, seed + 1);
+    RenderClap(mix.Drums, t0 + 1.5, 0.45f, seed + 2);
   }
+  if (s.Hats) AddHatBar(mix, s, bar);
 }
 
 void AddBassBar(TMix& mix, const TSection& s, int bar) {

@@ -258,8 +258,8 @@ void WriteSun(const std::string& dir) {
 TCanvas LiquidMetal() {
   const int size = 256;
   TCanvas c(size, size, {0, 0, 0, 1});
-  TStops ramp = {{0.0f, {0.02f, 0.06f, 0.2f, 1}}, {0.45f, {0.04f, 0.4f, 0.55f, 1}}, {0.85f, {0.55f, 0.85f, 0.95f, 1}},
-                 {1.0f, {1.0f, 0.88f, 0.6f, 1}}};
+  TStops ramp = {{0.0f, {0.02f, 0.06f, 0.2f, 1}}, {0.45f, {0.04f, 0.4f, 0.55f, 1}}, {0.93f, {0.55f, 0.85f, 0.95f, 1}},
+                 {1.0f, {0.95f, 0.85f, 0.6f, 1}}};
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       float n = Fbm(x / 50.0f, y / 50.0f, 5, 91);
