@@ -17,9 +17,7 @@
 
 namespace {
 
-std::string DataFile(const std::string& name) {
-  return std::string(TAVIX_DATA_DIR) + "/" + name;
-}
+std::string DataFile(const std::string& name) { return std::string(TAVIX_DATA_DIR) + "/" + name; }
 
 std::vector<uint8_t> ReadData(const std::string& name) {
   std::ifstream file(DataFile(name), std::ios::binary);
@@ -59,13 +57,9 @@ TDecodeResult Decode(const std::string& name, TKind kind) {
   return DecodeTga(bytes.data(), bytes.size(), name, false);
 }
 
-bool PowerOfTwo(uint32_t v) {
-  return v != 0 && (v & (v - 1)) == 0;
-}
+bool PowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
-size_t Channels(const TPixelBuffer& image) {
-  return image.Format == TPixelFormat::RGBA ? 4 : 3;
-}
+size_t Channels(const TPixelBuffer& image) { return image.Format == TPixelFormat::RGBA ? 4 : 3; }
 
 const uint8_t* Pixel(const TPixelBuffer& image, uint32_t x, uint32_t rowFromBottom) {
   return &image.Pixels[(size_t(rowFromBottom) * image.Width + x) * Channels(image)];
@@ -88,7 +82,8 @@ double LightInRows(const TPixelBuffer& image, uint32_t first, uint32_t last, uin
 uint8_t BrightestIn(const TPixelBuffer& image, uint32_t y0, uint32_t y1, uint32_t x0, uint32_t x1) {
   uint8_t best = 0;
   for (uint32_t y = y0; y < y1; ++y)
-    for (uint32_t x = x0; x < x1; ++x) best = std::max({best, Pixel(image, x, y)[0], Pixel(image, x, y)[1], Pixel(image, x, y)[2]});
+    for (uint32_t x = x0; x < x1; ++x)
+      best = std::max({best, Pixel(image, x, y)[0], Pixel(image, x, y)[1], Pixel(image, x, y)[2]});
   return best;
 }
 

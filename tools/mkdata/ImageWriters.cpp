@@ -4,9 +4,9 @@
 // which is the order the demo's loaders expect.
 #include "ImageWriters.h"
 
-#include <cstdio>
 #include <jpeglib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -72,7 +72,8 @@ static void PutRunLengthRow(std::vector<uint8_t>& out, const TRgbaImage& image, 
     }
     int raw = 1;
     while (x + raw < image.Width && raw < 128 &&
-           !(x + raw + 1 < image.Width && SamePixel(PixelAt(image, x + raw, y), PixelAt(image, x + raw + 1, y), withAlpha)))
+           !(x + raw + 1 < image.Width &&
+             SamePixel(PixelAt(image, x + raw, y), PixelAt(image, x + raw + 1, y), withAlpha)))
       ++raw;
     out.push_back(uint8_t(raw - 1));
     for (int i = 0; i < raw; ++i) PutTgaPixel(out, PixelAt(image, x + i, y), withAlpha);

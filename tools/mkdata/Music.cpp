@@ -22,14 +22,12 @@
 
 namespace {
 
-constexpr double kBar = 2.0;         // four beats at 120 bpm
-constexpr double kFirstBar = 1.0;    // seconds of music before bar 0
-constexpr double kLength = 195.0;    // seconds
-constexpr float kPeak = 0.79f;       // -2 dBFS, leaving room for the encoder
+constexpr double kBar = 2.0;       // four beats at 120 bpm
+constexpr double kFirstBar = 1.0;  // seconds of music before bar 0
+constexpr double kLength = 195.0;  // seconds
+constexpr float kPeak = 0.79f;     // -2 dBFS, leaving room for the encoder
 
-double BarTime(int bar) {
-  return kFirstBar + bar * kBar;
-}
+double BarTime(int bar) { return kFirstBar + bar * kBar; }
 
 struct TChord {
   float Notes[4];
@@ -45,7 +43,9 @@ const TChord& ChordAt(TProgression progression, int bar) {
   static const TChord* main[] = {&kAm7, &kFmaj7, &kC, &kG};
   static const TChord* minor[] = {&kDm7, &kF, &kAm7, &kG};
   static const TChord* lift[] = {&kF, &kG, &kAm7, &kAm7};
-  const TChord* const* table = progression == TProgression::Main ? main : progression == TProgression::Minor ? minor : lift;
+  const TChord* const* table = progression == TProgression::Main    ? main
+                               : progression == TProgression::Minor ? minor
+                                                                    : lift;
   return *table[((bar % 4) + 4) % 4];
 }
 
@@ -64,19 +64,19 @@ struct TSection {
 
 // One row per part of the demo (the part moments less the music's delay).
 const TSection kSections[] = {
-    {0, 1, TProgression::Main, TBeat::None, false, false, false, false, TMelody::None, 0.2f, false},      // title
-    {1, 2, TProgression::Main, TBeat::None, false, false, false, true, TMelody::None, 0.3f, false},       // logo
-    {3, 15, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::None, 0.6f, true},          // fountain
-    {18, 10, TProgression::Minor, TBeat::Broken, true, true, true, true, TMelody::None, 0.7f, true},     // atom
-    {28, 10, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::Hook, 0.8f, true},        // ball
-    {38, 6, TProgression::Lift, TBeat::Half, true, false, false, true, TMelody::None, 0.5f, true},       // flight 1
-    {44, 6, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::None, 0.7f, true},          // flight 2
-    {50, 6, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::HookLow, 0.8f, true},      // flight 3
-    {56, 10, TProgression::Lift, TBeat::None, false, false, false, false, TMelody::Slow, 0.45f, true},   // top view
-    {66, 10, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::HookHigh, 1.0f, true},    // echo
-    {76, 8, TProgression::Minor, TBeat::Four, true, true, true, true, TMelody::None, 0.75f, true},       // slime
-    {84, 7, TProgression::Main, TBeat::Half, true, false, true, false, TMelody::Hook, 0.5f, true},        // credits
-    {91, 6, TProgression::Main, TBeat::None, false, false, false, false, TMelody::None, 0.3f, true},      // ending
+    {0, 1, TProgression::Main, TBeat::None, false, false, false, false, TMelody::None, 0.2f, false},    // title
+    {1, 2, TProgression::Main, TBeat::None, false, false, false, true, TMelody::None, 0.3f, false},     // logo
+    {3, 15, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::None, 0.6f, true},        // fountain
+    {18, 10, TProgression::Minor, TBeat::Broken, true, true, true, true, TMelody::None, 0.7f, true},    // atom
+    {28, 10, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::Hook, 0.8f, true},       // ball
+    {38, 6, TProgression::Lift, TBeat::Half, true, false, false, true, TMelody::None, 0.5f, true},      // flight 1
+    {44, 6, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::None, 0.7f, true},        // flight 2
+    {50, 6, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::HookLow, 0.8f, true},     // flight 3
+    {56, 10, TProgression::Lift, TBeat::None, false, false, false, false, TMelody::Slow, 0.45f, true},  // top view
+    {66, 10, TProgression::Main, TBeat::Four, true, true, true, true, TMelody::HookHigh, 1.0f, true},   // echo
+    {76, 8, TProgression::Minor, TBeat::Four, true, true, true, true, TMelody::None, 0.75f, true},      // slime
+    {84, 7, TProgression::Main, TBeat::Half, true, false, true, false, TMelody::Hook, 0.5f, true},      // credits
+    {91, 6, TProgression::Main, TBeat::None, false, false, false, false, TMelody::None, 0.3f, true},    // ending
 };
 
 struct TStep {
@@ -84,10 +84,10 @@ struct TStep {
 };
 
 // Four bars over A minor, F, C, G.
-const std::vector<TStep> kHook = {{0, 1, 76},    {1, 0.5f, 74}, {1.5f, 0.5f, 72}, {2, 1, 69},      {3, 1, 72},
-                                  {4, 2, 69},    {6, 0.5f, 67}, {6.5f, 0.5f, 69}, {7, 1, 72},      {8, 1, 76},
-                                  {9, 1, 79},    {10, 0.5f, 76}, {10.5f, 0.5f, 74}, {11, 1, 72},   {12, 2, 74},
-                                  {14, 1, 71},   {15, 1, 67}};
+const std::vector<TStep> kHook = {{0, 1, 76},  {1, 0.5f, 74},  {1.5f, 0.5f, 72},  {2, 1, 69},  {3, 1, 72},
+                                  {4, 2, 69},  {6, 0.5f, 67},  {6.5f, 0.5f, 69},  {7, 1, 72},  {8, 1, 76},
+                                  {9, 1, 79},  {10, 0.5f, 76}, {10.5f, 0.5f, 74}, {11, 1, 72}, {12, 2, 74},
+                                  {14, 1, 71}, {15, 1, 67}};
 // Four bars over F, G, A minor, A minor.
 const std::vector<TStep> kSlow = {{0, 2, 72}, {2, 2, 69}, {4, 2, 74}, {6, 2, 71}, {8, 4, 76}, {12, 4, 72}};
 
@@ -104,7 +104,8 @@ void AddHatBar(TMix& mix, const TSection& s, int bar) {
     if (steps == 8 && i % 2 == 0) continue;
     bool open = steps == 8 && i == 7 && bar % 2 == 1;
     float accent = steps == 8 || i % 4 == 2 ? 1.0f : 0.55f;
-    RenderHat(mix.Drums, BarTime(bar) + i * (kBar / steps), 0.16f * accent, open, uint32_t(bar) * 977U + 10U + uint32_t(i));
+    RenderHat(mix.Drums, BarTime(bar) + i * (kBar / steps), 0.16f * accent, open,
+              uint32_t(bar) * 977U + 10U + uint32_t(i));
   }
 }
 

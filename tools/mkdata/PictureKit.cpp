@@ -13,13 +13,9 @@ float SmoothStep(float edge0, float edge1, float x) {
   return t * t * (3 - 2 * t);
 }
 
-static TRgbaImage Snapshot(const TCanvas& canvas) {
-  return {canvas.Width(), canvas.Height(), canvas.ToRgba8()};
-}
+static TRgbaImage Snapshot(const TCanvas& canvas) { return {canvas.Width(), canvas.Height(), canvas.ToRgba8()}; }
 
-static std::string PathOf(const std::string& dir, const std::string& name) {
-  return dir + "/" + name;
-}
+static std::string PathOf(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
 void SaveJpg(const std::string& dir, const std::string& name, const TCanvas& canvas) {
   WriteBytes(PathOf(dir, name), EncodeJpeg(Snapshot(canvas), 92));

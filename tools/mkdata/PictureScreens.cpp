@@ -27,7 +27,8 @@ void AddStreak(TCanvas& c, float cx, float cy, float halfLength, float thickness
 
 void WriteTitleCard(const std::string& dir, const TFont& font) {
   TCanvas c(kWindowW, kWindowH, {0, 0, 0, 1});
-  VerticalGradient(c, {{0.0f, {0.01f, 0.01f, 0.05f, 1}}, {0.55f, {0.08f, 0.03f, 0.17f, 1}}, {1.0f, {0.0f, 0.0f, 0.03f, 1}}});
+  VerticalGradient(
+      c, {{0.0f, {0.01f, 0.01f, 0.05f, 1}}, {0.55f, {0.08f, 0.03f, 0.17f, 1}}, {1.0f, {0.0f, 0.0f, 0.03f, 1}}});
   AddNebula(c, 101, {0.05f, 0.45f, 0.6f, 1}, {0.6f, 0.12f, 0.5f, 1}, 1.1f, 210);
   AddStars(c, 420, 102, 0.9f);
   AddGlow(c, 400, 290, 230, {0.2f, 0.3f, 0.8f, 1}, 0.45f);
@@ -41,7 +42,8 @@ void WriteTitleCard(const std::string& dir, const TFont& font) {
 
 void WriteGroupLogo(const std::string& dir, const TFont& font) {
   TCanvas c(kWindowW, kWindowH, {0, 0, 0, 1});
-  VerticalGradient(c, {{0.0f, {0.02f, 0.01f, 0.01f, 1}}, {0.6f, {0.09f, 0.04f, 0.02f, 1}}, {1.0f, {0.02f, 0.01f, 0.0f, 1}}});
+  VerticalGradient(
+      c, {{0.0f, {0.02f, 0.01f, 0.01f, 1}}, {0.6f, {0.09f, 0.04f, 0.02f, 1}}, {1.0f, {0.02f, 0.01f, 0.0f, 1}}});
   AddNebula(c, 201, {0.5f, 0.2f, 0.05f, 1}, {0.7f, 0.45f, 0.1f, 1}, 0.25f, 260);
   AddGlow(c, 400, 220, 170, {0.6f, 0.3f, 0.05f, 1}, 0.35f);
   TMask emblem(kWindowW, kWindowH);
@@ -109,7 +111,8 @@ void DrawProgressFrame(TCanvas& c) {
 
 void WriteLoadingScreen(const std::string& dir, const TFont& font) {
   TCanvas c(kWindowW, kWindowH, {0, 0, 0, 1});
-  VerticalGradient(c, {{0.0f, {0.01f, 0.02f, 0.06f, 1}}, {0.5f, {0.04f, 0.06f, 0.15f, 1}}, {1.0f, {0.01f, 0.01f, 0.03f, 1}}});
+  VerticalGradient(
+      c, {{0.0f, {0.01f, 0.02f, 0.06f, 1}}, {0.5f, {0.04f, 0.06f, 0.15f, 1}}, {1.0f, {0.01f, 0.01f, 0.03f, 1}}});
   AddNebula(c, 401, {0.1f, 0.3f, 0.7f, 1}, {0.4f, 0.15f, 0.6f, 1}, 0.35f, 180);
   AddStars(c, 220, 402, 0.7f);
   GlowText(c, font, "TAVIX", 100, 24, 400, 250, {0.2f, 0.5f, 1.0f, 1}, kWhite, 10);

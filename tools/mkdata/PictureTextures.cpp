@@ -42,9 +42,7 @@ TCanvas SphereMap(int size, const TEnvironment& environment) {
   return c;
 }
 
-float Azimuth(const TDir& d) {
-  return std::atan2(d.x, d.z);
-}
+float Azimuth(const TDir& d) { return std::atan2(d.x, d.z); }
 
 float AngleTo(const TDir& d, const TDir& target) {
   float len = std::sqrt(target.x * target.x + target.y * target.y + target.z * target.z);
@@ -52,15 +50,15 @@ float AngleTo(const TDir& d, const TDir& target) {
   return std::acos(std::clamp(dot, -1.0f, 1.0f));
 }
 
-TRgba Plus(const TRgba& a, const TRgba& b, float k) {
-  return {a.r + b.r * k, a.g + b.g * k, a.b + b.b * k, 1};
-}
+TRgba Plus(const TRgba& a, const TRgba& b, float k) { return {a.r + b.r * k, a.g + b.g * k, a.b + b.b * k, 1}; }
 
 TRgba ChromeEnvironment(const TDir& d) {
   float el = d.y, az = Azimuth(d);
   TRgba colour;
   if (el >= 0) {
-    colour = GradientAt({{0.0f, {0.95f, 0.96f, 1.0f, 1}}, {0.1f, {0.7f, 0.82f, 1.0f, 1}}, {0.5f, {0.3f, 0.5f, 0.9f, 1}},
+    colour = GradientAt({{0.0f, {0.95f, 0.96f, 1.0f, 1}},
+                         {0.1f, {0.7f, 0.82f, 1.0f, 1}},
+                         {0.5f, {0.3f, 0.5f, 0.9f, 1}},
                          {1.0f, {0.08f, 0.18f, 0.5f, 1}}},
                         el);
     float cloud = SmoothStep(0.5f, 0.8f, Fbm(az * 2.5f + 10, el * 7, 4, 11));
@@ -68,8 +66,8 @@ TRgba ChromeEnvironment(const TDir& d) {
     float sun = AngleTo(d, {0.5f, 0.6f, 0.6f});
     colour = Plus(colour, {1, 1, 0.95f, 1}, 1.6f * std::exp(-sun * sun / 0.004f));
   } else {
-    colour = GradientAt({{0.0f, {0.4f, 0.34f, 0.28f, 1}}, {0.12f, {0.2f, 0.17f, 0.14f, 1}}, {1.0f, {0.03f, 0.03f, 0.03f, 1}}},
-                        -el);
+    colour = GradientAt(
+        {{0.0f, {0.4f, 0.34f, 0.28f, 1}}, {0.12f, {0.2f, 0.17f, 0.14f, 1}}, {1.0f, {0.03f, 0.03f, 0.03f, 1}}}, -el);
     colour = Plus(colour, {0.3f, 0.25f, 0.2f, 1}, 0.3f * (Fbm(az * 6 + 3, el * 25, 4, 12) - 0.5f));
   }
   return Plus(colour, {1, 1, 1, 1}, 0.7f * std::exp(-el * el / 0.0004f));
@@ -84,8 +82,9 @@ TRgba SunsetEnvironment(const TDir& d, const TDir& sun, const TStops& sky, const
     float streak = SmoothStep(0.55f, 0.78f, Fbm(az * 1.5f + 5, el * 22, 4, seed)) * SmoothStep(0.6f, 0.05f, el);
     colour = Mix(colour, {0.25f, 0.05f, 0.25f, 1}, streak * 0.6f);
   } else {
-    colour = GradientAt({{0.0f, Scaled(sky.front().second, 0.45f)}, {0.3f, {0.06f, 0.02f, 0.1f, 1}}, {1.0f, {0.02f, 0.0f, 0.04f, 1}}},
-                        -el);
+    colour = GradientAt(
+        {{0.0f, Scaled(sky.front().second, 0.45f)}, {0.3f, {0.06f, 0.02f, 0.1f, 1}}, {1.0f, {0.02f, 0.0f, 0.04f, 1}}},
+        -el);
     float lane = Azimuth(d) - Azimuth(sun);
     float ripple = Fbm(az * 20, el * 90, 3, seed + 5);
     colour = Plus(colour, glow, 1.2f * std::exp(-lane * lane / 0.01f) * ripple * SmoothStep(-0.6f, 0.0f, el));
@@ -106,12 +105,16 @@ TRgba SilverEnvironment(const TDir& d) {
 
 void WriteSphereMaps(const std::string& dir) {
   SaveJpg(dir, "chrome.jpg", SphereMap(256, ChromeEnvironment));
-  TStops warm = {{0.0f, {1.0f, 0.62f, 0.25f, 1}}, {0.12f, {0.95f, 0.35f, 0.35f, 1}}, {0.4f, {0.5f, 0.15f, 0.45f, 1}},
+  TStops warm = {{0.0f, {1.0f, 0.62f, 0.25f, 1}},
+                 {0.12f, {0.95f, 0.35f, 0.35f, 1}},
+                 {0.4f, {0.5f, 0.15f, 0.45f, 1}},
                  {1.0f, {0.08f, 0.03f, 0.2f, 1}}};
   SaveJpg(dir, "sunset.jpg", SphereMap(256, [&](const TDir& d) {
             return SunsetEnvironment(d, {std::sin(0.4f), 0.08f, std::cos(0.4f)}, warm, {1.0f, 0.55f, 0.2f, 1}, 21);
           }));
-  TStops rose = {{0.0f, {1.0f, 0.45f, 0.35f, 1}}, {0.15f, {0.85f, 0.2f, 0.45f, 1}}, {0.45f, {0.35f, 0.08f, 0.4f, 1}},
+  TStops rose = {{0.0f, {1.0f, 0.45f, 0.35f, 1}},
+                 {0.15f, {0.85f, 0.2f, 0.45f, 1}},
+                 {0.45f, {0.35f, 0.08f, 0.4f, 1}},
                  {1.0f, {0.05f, 0.02f, 0.15f, 1}}};
   SaveJpg(dir, "sunset2.jpg", SphereMap(256, [&](const TDir& d) {
             return SunsetEnvironment(d, {-0.3f, 0.25f, 0.9f}, rose, {1.0f, 0.4f, 0.3f, 1}, 22);
@@ -205,8 +208,10 @@ TCanvas WarpedSurface(int size, float scale, uint32_t seed, const TStops& ramp) 
 void WriteNucleus(const std::string& dir) {
   SaveJpg(dir, "kulehore.jpg",
           WarpedSurface(256, 40, 61,
-                        {{0.25f, {0.15f, 0.02f, 0.0f, 1}}, {0.45f, {0.7f, 0.15f, 0.02f, 1}},
-                         {0.62f, {1.0f, 0.55f, 0.1f, 1}}, {0.8f, {1.0f, 0.95f, 0.6f, 1}}}));
+                        {{0.25f, {0.15f, 0.02f, 0.0f, 1}},
+                         {0.45f, {0.7f, 0.15f, 0.02f, 1}},
+                         {0.62f, {1.0f, 0.55f, 0.1f, 1}},
+                         {0.8f, {1.0f, 0.95f, 0.6f, 1}}}));
 }
 
 void AddBolt(TMask& mask, TRandom& random, float x, float y, float heading, float length, int depth) {
@@ -244,7 +249,8 @@ void WriteSun(const std::string& dir) {
       TRgba colour;
       if (r < 1) {
         float limb = 1 - 0.55f * (1 - std::sqrt(1 - r * r));
-        colour = Scaled(GradientAt({{0.3f, {1.0f, 0.45f, 0.05f, 1}}, {0.7f, {1.0f, 0.85f, 0.3f, 1}}}, grain), limb * 1.1f);
+        colour =
+            Scaled(GradientAt({{0.3f, {1.0f, 0.45f, 0.05f, 1}}, {0.7f, {1.0f, 0.85f, 0.3f, 1}}}, grain), limb * 1.1f);
       } else {
         colour = Scaled({1.0f, 0.5f, 0.1f, 1}, std::exp(-(r - 1) * 5) * (0.6f + 0.4f * grain));
       }
@@ -258,7 +264,9 @@ void WriteSun(const std::string& dir) {
 TCanvas LiquidMetal() {
   const int size = 256;
   TCanvas c(size, size, {0, 0, 0, 1});
-  TStops ramp = {{0.0f, {0.02f, 0.06f, 0.2f, 1}}, {0.45f, {0.04f, 0.4f, 0.55f, 1}}, {0.93f, {0.55f, 0.85f, 0.95f, 1}},
+  TStops ramp = {{0.0f, {0.02f, 0.06f, 0.2f, 1}},
+                 {0.45f, {0.04f, 0.4f, 0.55f, 1}},
+                 {0.93f, {0.55f, 0.85f, 0.95f, 1}},
                  {1.0f, {0.95f, 0.85f, 0.6f, 1}}};
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {

@@ -16,9 +16,7 @@ TRgba Mix(const TRgba& x, const TRgba& y, float t) {
   return {x.r + (y.r - x.r) * t, x.g + (y.g - x.g) * t, x.b + (y.b - x.b) * t, x.a + (y.a - x.a) * t};
 }
 
-TRgba Scaled(const TRgba& c, float k) {
-  return {c.r * k, c.g * k, c.b * k, c.a};
-}
+TRgba Scaled(const TRgba& c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 
 TCanvas::TCanvas(int width, int height, TRgba fill) : W(width), H(height) {
   Px.assign(size_t(width) * height, {fill.r * fill.a, fill.g * fill.a, fill.b * fill.a, fill.a});
@@ -152,9 +150,7 @@ uint32_t Hash32(uint32_t x) {
   return x;
 }
 
-float HashUnit(uint32_t x) {
-  return float(Hash32(x) >> 8) / 16777216.0f;
-}
+float HashUnit(uint32_t x) { return float(Hash32(x) >> 8) / 16777216.0f; }
 
 static float Lattice(int x, int y, uint32_t seed) {
   return HashUnit(uint32_t(x) * 0x9E3779B1U ^ Hash32(uint32_t(y) + seed * 0x85EBCA77U));

@@ -10,9 +10,7 @@ namespace {
 
 const float kTwoPi = 6.28318531f;
 
-size_t FrameAt(double seconds) {
-  return size_t(std::max(0.0, seconds) * kSampleRate + 0.5);
-}
+size_t FrameAt(double seconds) { return size_t(std::max(0.0, seconds) * kSampleRate + 0.5); }
 
 // Attack-decay-sustain-release level at time t of a note held for `held` seconds.
 float Envelope(float t, float held, float attack, float decay, float sustain, float release) {
@@ -42,13 +40,9 @@ void TBus::AddBus(const TBus& other, float gain) {
   }
 }
 
-float NoteHz(float midi) {
-  return 440.0f * std::pow(2.0f, (midi - 69.0f) / 12.0f);
-}
+float NoteHz(float midi) { return 440.0f * std::pow(2.0f, (midi - 69.0f) / 12.0f); }
 
-float FilterTuning(float cutoff) {
-  return 2 * std::sin(3.14159265f * std::min(cutoff, 11000.0f) / kSampleRate);
-}
+float FilterTuning(float cutoff) { return 2 * std::sin(3.14159265f * std::min(cutoff, 11000.0f) / kSampleRate); }
 
 float TFilter::LowPass(float in, float f, float damping) {
   Low += f * Band;
@@ -252,7 +246,8 @@ struct TAllPass {
 // One channel of a Schroeder room: parallel combs, then series all-passes.
 std::vector<float> Room(const std::vector<float>& in, int spread, float roomSize) {
   std::vector<TComb> combs;
-  for (int length : {1116, 1188, 1277, 1356, 1422, 1491}) combs.push_back({std::vector<float>(size_t(length + spread)), 0, 0});
+  for (int length : {1116, 1188, 1277, 1356, 1422, 1491})
+    combs.push_back({std::vector<float>(size_t(length + spread)), 0, 0});
   std::vector<TAllPass> passes;
   for (int length : {556, 441, 341}) passes.push_back({std::vector<float>(size_t(length + spread)), 0});
   std::vector<float> out(in.size());

@@ -52,8 +52,8 @@ class TNoise {
 float Saw(float phase, float step);
 
 struct TNote {
-  double Start;     // seconds
-  double Length;    // seconds
+  double Start;   // seconds
+  double Length;  // seconds
   float Midi;
   float Gain;
   float Pan = 0;
