@@ -191,13 +191,16 @@ void WriteGalaxy(const std::string& dir) {
   SaveJpg(dir, "galaxy.jpg", c);
 }
 
-// Ramp lookup on domain-warped noise: the base of the organic surfaces.
-TCanvas WarpedSurface(int size, float scale, uint32_t seed, const TStops& ramp) {
+// Ramp lookup on domain-warped noise: the base of the organic surfaces. The
+// warp is itself tiled noise of whole cells, so the surface tiles too.
+TCanvas WarpedSurface(int size, int cells, uint32_t seed, const TStops& ramp) {
   TCanvas c(size, size, {0, 0, 0, 1});
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      float q = Fbm(x / scale, y / scale, 4, seed);
-      float n = Fbm(x / scale + 4 * q, y / scale + 4 * q, 5, seed + 1);
+      float u = float(x) / size * cells, v = float(y) / size * cells;
+      float q = TiledFbm(u, v, cells, cells, 4, seed);
+      float warpX = TiledFbm(u + 5.2f, v + 1.3f, cells, cells, 3, seed + 7) - 0.5f;
+      float n = TiledFbm(u + 2.5f * warpX, v + 2.5f * (q - 0.5f), cells, cells, 5, seed + 1);
       TRgba colour = GradientAt(ramp, n);
       c.At(x, y) = {colour.r, colour.g, colour.b, 1};
     }
@@ -207,7 +210,7 @@ TCanvas WarpedSurface(int size, float scale, uint32_t seed, const TStops& ramp) 
 
 void WriteNucleus(const std::string& dir) {
   SaveJpg(dir, "kulehore.jpg",
-          WarpedSurface(256, 40, 61,
+          WarpedSurface(256, 6, 61,
                         {{0.25f, {0.15f, 0.02f, 0.0f, 1}},
                          {0.45f, {0.7f, 0.15f, 0.02f, 1}},
                          {0.62f, {1.0f, 0.55f, 0.1f, 1}},
@@ -270,8 +273,8 @@ TCanvas LiquidMetal() {
                  {1.0f, {0.95f, 0.85f, 0.6f, 1}}};
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      float n = Fbm(x / 50.0f, y / 50.0f, 5, 91);
-      float v = 0.5f + 0.5f * std::sin((x + y) / 20.0f + 9 * n);
+      float n = TiledFbm(x * 5.0f / size, y * 5.0f / size, 5, 5, 5, 91);
+      float v = 0.5f + 0.5f * std::sin(kPi * 4 * (x + y) / size + 9 * n);
       TRgba colour = GradientAt(ramp, v);
       c.At(x, y) = {colour.r, colour.g, colour.b, 1};
     }
@@ -284,10 +287,10 @@ void WriteMarble(const std::string& dir) {
   TCanvas c(size, size, {0, 0, 0, 1});
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      float n = Fbm(x / 64.0f, y / 64.0f, 6, 101);
-      float vein = std::pow(1 - std::fabs(std::sin((x * 0.6f + y) / 22.0f + 10 * n)), 10.0f);
+      float n = TiledFbm(x * 4.0f / size, y * 4.0f / size, 4, 4, 6, 101);
+      float vein = std::pow(1 - std::fabs(std::sin(kPi * (2 * x + 3 * y) / size + 10 * n)), 10.0f);
       TRgba colour = Mix({0.9f, 0.88f, 0.85f, 1}, {0.3f, 0.28f, 0.3f, 1}, vein * 0.85f);
-      colour = Scaled(colour, 0.9f + 0.15f * Fbm(x / 9.0f, y / 9.0f, 3, 102));
+      colour = Scaled(colour, 0.9f + 0.15f * TiledFbm(x * 28.0f / size, y * 28.0f / size, 28, 28, 3, 102));
       c.At(x, y) = {colour.r, colour.g, colour.b, 1};
     }
   }
@@ -301,7 +304,7 @@ void WriteTechPanels(const std::string& dir) {
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       int px = x % panel, py = y % panel;
-      float shade = 0.3f + 0.08f * Fbm(x / 6.0f, y / 40.0f, 3, 111);
+      float shade = 0.3f + 0.08f * TiledFbm(x * 40.0f / size, y * 6.0f / size, 40, 6, 3, 111);
       if (px < 3 || py < 3) shade += 0.25f;
       if (px > panel - 4 || py > panel - 4) shade -= 0.18f;
       if ((py > 20 && py < 23) || (px > 40 && px < 43 && py > 22)) shade -= 0.12f;
@@ -321,10 +324,10 @@ void WriteClouds(const std::string& dir) {
   TCanvas c(size, size, {0, 0, 0, 1});
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      TRgba sky = Mix({0.25f, 0.45f, 0.85f, 1}, {0.6f, 0.78f, 0.97f, 1}, y / float(size));
-      float n = Fbm(x / 64.0f, y / 64.0f, 6, 121);
-      float cloud = SmoothStep(0.45f, 0.72f, n);
-      float shade = 0.8f + 0.2f * SmoothStep(0.5f, 0.8f, Fbm(x / 32.0f + 1, y / 32.0f, 3, 122));
+      float u = x * 4.0f / size, v = y * 4.0f / size;
+      TRgba sky = Mix({0.25f, 0.45f, 0.85f, 1}, {0.6f, 0.78f, 0.97f, 1}, TiledFbm(u, v, 4, 4, 2, 123));
+      float cloud = SmoothStep(0.45f, 0.72f, TiledFbm(u, v, 4, 4, 6, 121));
+      float shade = 0.8f + 0.2f * SmoothStep(0.5f, 0.8f, TiledFbm(u * 2, v * 2, 8, 8, 3, 122));
       TRgba colour = Mix(sky, {shade, shade, shade * 1.02f, 1}, cloud);
       c.At(x, y) = {colour.r, colour.g, colour.b, 1};
     }
@@ -332,14 +335,15 @@ void WriteClouds(const std::string& dir) {
   SaveTga(dir, "clouds2.tga", c, false, false);
 }
 
-// Blades as noise stretched along y: dark roots, lit tips.
+// Fine tufts over broad patches, tiling so that the terrain shows no seams.
 TCanvas Grass(int size, uint32_t seed, const TRgba& dark, const TRgba& light) {
   TCanvas c(size, size, {0, 0, 0, 1});
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      float blades = Fbm(x / 2.5f, y / 30.0f, 4, seed);
-      float patches = Fbm(x / 40.0f, y / 40.0f, 3, seed + 1);
-      TRgba colour = Mix(dark, light, SmoothStep(0.3f, 0.75f, blades * 0.8f + patches * 0.3f));
+      float u = float(x) / size, v = float(y) / size;
+      float tufts = TiledFbm(u * 64, v * 32, 64, 32, 3, seed);
+      float patches = TiledFbm(u * 4, v * 4, 4, 4, 3, seed + 1);
+      TRgba colour = Mix(dark, light, SmoothStep(0.25f, 0.8f, tufts * 0.6f + patches * 0.5f));
       c.At(x, y) = {colour.r, colour.g, colour.b, 1};
     }
   }
@@ -363,6 +367,6 @@ void WriteTexturePictures(const std::string& dir) {
   WriteMarble(dir);
   WriteTechPanels(dir);
   WriteClouds(dir);
-  SaveTga(dir, "grass.tga", Grass(256, 131, {0.05f, 0.18f, 0.03f, 1}, {0.35f, 0.65f, 0.15f, 1}), false, false);
+  SaveTga(dir, "grass.tga", Grass(256, 131, {0.12f, 0.3f, 0.06f, 1}, {0.5f, 0.72f, 0.22f, 1}), false, false);
   SaveTga(dir, "litegrass.tga", Grass(128, 141, {0.25f, 0.45f, 0.12f, 1}, {0.7f, 0.9f, 0.4f, 1}), false, true);
 }

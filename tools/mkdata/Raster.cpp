@@ -179,6 +179,34 @@ float Fbm(float x, float y, int octaves, uint32_t seed) {
   return sum / norm;
 }
 
+static float TiledValueNoise(float x, float y, int periodX, int periodY, uint32_t seed) {
+  float fx = std::floor(x), fy = std::floor(y);
+  int ix = int(fx), iy = int(fy);
+  auto at = [&](int cx, int cy) {
+    return Lattice(((cx % periodX) + periodX) % periodX, ((cy % periodY) + periodY) % periodY, seed);
+  };
+  float tx = x - fx, ty = y - fy;
+  tx = tx * tx * (3 - 2 * tx);
+  ty = ty * ty * (3 - 2 * ty);
+  float top = at(ix, iy) + (at(ix + 1, iy) - at(ix, iy)) * tx;
+  float bottom = at(ix, iy + 1) + (at(ix + 1, iy + 1) - at(ix, iy + 1)) * tx;
+  return top + (bottom - top) * ty;
+}
+
+float TiledFbm(float x, float y, int periodX, int periodY, int octaves, uint32_t seed) {
+  float sum = 0, amp = 0.5f, norm = 0;
+  for (int i = 0; i < octaves; ++i) {
+    sum += amp * TiledValueNoise(x, y, periodX, periodY, seed + uint32_t(i) * 131U);
+    norm += amp;
+    x *= 2;
+    y *= 2;
+    periodX *= 2;
+    periodY *= 2;
+    amp *= 0.5f;
+  }
+  return sum / norm;
+}
+
 float TRandom::Next() {
   State ^= State << 13;
   State ^= State >> 17;

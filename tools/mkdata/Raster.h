@@ -62,6 +62,9 @@ uint32_t Hash32(uint32_t x);
 float HashUnit(uint32_t x);
 float ValueNoise(float x, float y, uint32_t seed);
 float Fbm(float x, float y, int octaves, uint32_t seed);
+// Noise that repeats every periodX by periodY lattice cells (each octave
+// doubles the frequency and the periods), for textures that tile seamlessly.
+float TiledFbm(float x, float y, int periodX, int periodY, int octaves, uint32_t seed);
 
 // Small deterministic generator for scattering things.
 class TRandom {
