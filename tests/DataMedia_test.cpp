@@ -119,7 +119,7 @@ TEST(DataPictures, OverlaysAndSpritesAreSeeThroughAroundTheirShapes) {
     size_t clear = 0, seeThrough = 0, solid = 0;
     for (size_t i = 3; i < image.Pixels.size(); i += 4) {
       clear += image.Pixels[i] == 0;
-      seeThrough += image.Pixels[i] < 200;
+      seeThrough += image.Pixels[i] < 250;
       solid += image.Pixels[i] > 200;
     }
     EXPECT_GT(clear, 0u) << "no fully clear pixel";
@@ -172,9 +172,9 @@ TEST(DataPictures, LoadingScreenFramesTheProgressBarInADarkWell) {
 }
 
 TEST(DataPictures, PicturesStandUprightAndTheBitmapMatchesItsJpeg) {
+  // The emblem sits in the top right corner of the card; the corner below it is empty.
   TPixelBuffer credits = Load("cr2.tga", TKind::Tga32);
-  EXPECT_GT(LightInRows(credits, 0, 77, 0, 256), LightInRows(credits, 179, 256, 0, 256))
-      << "the name at the foot of the card must be its brightest part";
+  EXPECT_GT(LightInRows(credits, 213, 256, 198, 238), 3 * LightInRows(credits, 0, 43, 198, 238));
   TPixelBuffer bitmap = Load("tavixm.bmp", TKind::Bmp), jpeg = Load("tavixm.jpg", TKind::Jpg);
   ASSERT_EQ(bitmap.Width, jpeg.Width);
   ASSERT_EQ(bitmap.Height, jpeg.Height);

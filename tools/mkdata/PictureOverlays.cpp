@@ -94,7 +94,7 @@ void WriteGlassTitle(const std::string& dir, const TFont& font) {
 }
 
 // A translucent dark card with a glowing border, for text over the backdrop.
-void DrawCard(TCanvas& c, float inset) {
+void DrawCard(TCanvas& c, float inset, float opacity) {
   TMask card(c.Width(), c.Height());
   float radius = 24;
   for (int y = 0; y < c.Height(); ++y) {
@@ -104,13 +104,13 @@ void DrawCard(TCanvas& c, float inset) {
       card.At(x, y) = std::clamp(radius - std::hypot(dx, dy) + 0.5f, 0.0f, 1.0f);
     }
   }
-  PaintMask(c, card, {0.02f, 0.03f, 0.1f, 0.6f});
+  PaintMask(c, card, {0.02f, 0.03f, 0.1f, opacity});
   GlowMask(c, Outline(card, 2), {0.2f, 0.45f, 1.0f, 1}, {0.6f, 0.8f, 1.0f, 0.9f}, 5);
 }
 
 void WriteRoleCredits(const std::string& dir, const TFont& font) {
   TCanvas c(674, 440, kClear);
-  DrawCard(c, 10);
+  DrawCard(c, 10, 0.85f);
   GlowText(c, font, "CREDITS", 40, 14, 337, 80, {0.3f, 0.6f, 1.0f, 1}, {1, 1, 1, 1}, 6);
   const char* roles[] = {"code", "graphics", "music", "3d models", "direction"};
   TMask left(c.Width(), c.Height()), right(c.Width(), c.Height());
@@ -124,15 +124,25 @@ void WriteRoleCredits(const std::string& dir, const TFont& font) {
   SaveOverlay(dir, "cr1.tga", c, 512, 256, true);
 }
 
+// cr1 is drawn over this card and hides all of it but the left strip and the
+// top edge, so the name runs up the left side and the role sits on top.
 void WriteNameCard(const std::string& dir, const TFont& font) {
   TCanvas c(358, 480, kClear);
-  DrawCard(c, 8);
-  GlowText(c, font, "production", 24, 6, 179, 70, {0.2f, 0.5f, 0.9f, 1}, {0.55f, 0.8f, 1.0f, 1}, 4);
+  DrawCard(c, 8, 0.6f);
+  TMask role(c.Width(), c.Height());
+  font.Draw(role, "production", 22, 5, 30, 52);
+  GlowMask(c, role, {0.2f, 0.5f, 0.9f, 1}, {0.55f, 0.8f, 1.0f, 1}, 4);
   TMask emblem(c.Width(), c.Height());
-  DrawEmblem(emblem, 179, 210, 90);
-  GlowMask(c, emblem, {0.3f, 0.55f, 1.0f, 1}, {0.85f, 0.93f, 1.0f, 1}, 8);
-  int size = FitTextSize(font, "TAVIX", 0.1f, 290, 80);
-  GlowText(c, font, "TAVIX", size, size * 0.1f, 179, 400, {0.3f, 0.6f, 1.0f, 1}, {1, 1, 1, 1}, 8);
+  DrawEmblem(emblem, 305, 44, 28);
+  GlowMask(c, emblem, {0.3f, 0.55f, 1.0f, 1}, {0.85f, 0.93f, 1.0f, 1}, 5);
+  TMask flat(360, 150);
+  int size = FitTextSize(font, "TAVIX", 0.08f, 350, 130);
+  font.DrawCentred(flat, "TAVIX", size, size * 0.08f, 180, 75 + size * 0.36f);
+  TMask name(c.Width(), c.Height());
+  // Turned a quarter left: the text reads from the bottom up.
+  for (int y = 0; y < flat.H; ++y)
+    for (int x = 0; x < flat.W; ++x) name.At(25 + y, 465 - x) = flat.At(x, y);
+  GlowMask(c, name, {0.3f, 0.6f, 1.0f, 1}, {1, 1, 1, 1}, 8);
   SaveOverlay(dir, "cr2.tga", c, 256, 256, true);
 }
 
