@@ -31,9 +31,7 @@ namespace {
 
 const TColorRGBA White{1, 1, 1, 1};
 
-TMeshDataNM& PlaneMesh() {
-  return *PlaneBrush->Meshes.at(0);
-}
+TMeshDataNM& PlaneMesh() { return *PlaneBrush->Meshes.at(0); }
 
 // The hidden pass: the previous trail faded a little with the purep picture
 // pasted on top, kept in RenderTexture for part 8 to find.

@@ -40,9 +40,7 @@ void LoadGrassModel() {
   End3DSImport();
 }
 
-float Draw() {
-  return static_cast<float>(Random());
-}
+float Draw() { return static_cast<float>(Random()); }
 
 float JitterDraw() {
   const double first = Random();
@@ -54,7 +52,8 @@ float JitterDraw() {
 TGrassCell MakeGrassCell(uint32_t mapColour) {
   TGrassCell c;
   const double r6 = Random(), r7 = Random(), r8 = Random();
-  c.Color = MakeColor(static_cast<float>(0.5 * r6), static_cast<float>(0.5 * r7 + 0.5), static_cast<float>(0.5 * r8), 1);
+  c.Color =
+      MakeColor(static_cast<float>(0.5 * r6), static_cast<float>(0.5 * r7 + 0.5), static_cast<float>(0.5 * r8), 1);
   c.Size = static_cast<float>(0.5 + 2 * Random());
   c.Phase = Draw();
   c.Sway = Draw();

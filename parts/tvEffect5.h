@@ -11,15 +11,15 @@
 #include "Amb2Textures.h"
 
 struct TGrassCell {
-  float Size = 0;       // 1
-  float Phase = 0;      // 2
-  float Height = 0;     // 3: map colour as 0x00BBGGRR / 10000000 * 20
-  uint32_t Unused4 = 0; // 4
-  uint32_t Unused5 = 0; // 5
-  TColorRGBA Color;     // 6..9
-  float Sway = 0;       // 10
-  TVector Offset;       // 11..13
-  float Delay = 0;      // 14
+  float Size = 0;        // 1
+  float Phase = 0;       // 2
+  float Height = 0;      // 3: map colour as 0x00BBGGRR / 10000000 * 20
+  uint32_t Unused4 = 0;  // 4
+  uint32_t Unused5 = 0;  // 5
+  TColorRGBA Color;      // 6..9
+  float Sway = 0;        // 10
+  TVector Offset;        // 11..13
+  float Delay = 0;       // 14
 };
 static_assert(sizeof(TGrassCell) == 56);
 

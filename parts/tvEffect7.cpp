@@ -19,7 +19,8 @@ void ReadNurbCorners(const TAmbBrush& brush, const std::string& fileName) {
                      std::to_string(NurbMesh));
   const TMeshDataNM& mesh = *brush.Meshes[NurbMesh];
   if (mesh.VertexCount < 2 || mesh.Vertices.size() < 2)
-    throw EFileError(fileName + ": mesh " + std::to_string(NurbMesh) + " has fewer than the 2 vertices the corners need");
+    throw EFileError(fileName + ": mesh " + std::to_string(NurbMesh) +
+                     " has fewer than the 2 vertices the corners need");
   NurbCorners = {mesh.Vertices[0], mesh.Vertices[0], mesh.Vertices[1], mesh.Vertices[1]};
 }
 

@@ -170,8 +170,10 @@ TEST(SetupsWithTheDemoData, RefuseModelsWithoutTheMeshesTheyRead) {
   for (const char* name : {"funplane.3ds", "grass.3ds", "kule.3ds", "nurb.3ds"})
     std::ofstream(data + "/" + name, std::ios::binary).write(emptyModel, sizeof emptyModel);
   std::filesystem::current_path(data);
-  const std::pair<const char*, void (*)()> setups[] = {
-      {"funplane.3ds", SetupWave}, {"grass.3ds", SetupVegetables}, {"kule.3ds", SetupDeform}, {"nurb.3ds", SetupNurbSystem}};
+  const std::pair<const char*, void (*)()> setups[] = {{"funplane.3ds", SetupWave},
+                                                       {"grass.3ds", SetupVegetables},
+                                                       {"kule.3ds", SetupDeform},
+                                                       {"nurb.3ds", SetupNurbSystem}};
   for (const auto& [file, setup] : setups) {
     try {
       setup();

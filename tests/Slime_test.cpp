@@ -47,9 +47,9 @@ class SlimeScene : public ::testing::Test {
   static void SetUpTestSuite() {
     OpenShowWindow();
     SetupVectorSlime();
-    const uint8_t red[4 * 4 * 3] = {128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0,
-                                    128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0,
-                                    128, 0, 0, 128, 0, 0, 128, 0, 0, 128, 0, 0};
+    const uint8_t red[4 * 4 * 3] = {128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128,
+                                    0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,
+                                    0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0,   128, 0,   0};
     RedPicture = CreateTextureFromPixels(4, 4, TPixelFormat::RGB, red);
   }
   // The corner pixel after drawing the slime over a dark blue frame.

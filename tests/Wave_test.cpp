@@ -22,13 +22,9 @@ void MakeTriangle(TMeshDataN& mesh, float axisHeight) {
   mesh.Faces = {MakeFace(0, 1, 2)};
 }
 
-float Length(const TVector& v) {
-  return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-}
+float Length(const TVector& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
-std::vector<TVector> PlaneVertices() {
-  return PlaneBrush->Meshes.at(0)->Vertices;
-}
+std::vector<TVector> PlaneVertices() { return PlaneBrush->Meshes.at(0)->Vertices; }
 
 // The height each vertex must get from its height before the frame.
 void ExpectWave(const std::vector<TVector>& before, float a, double v, double l, double t) {

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -159,8 +159,8 @@ TEST(WholeShow, PlaysEveryPartInOrderAndEndsByItself) {
   EXPECT_TRUE(result.Messages.empty()) << result.Messages.front().Caption << ": " << result.Messages.front().Text;
 
   const std::vector<std::pair<std::string, float>> setups{
-      {"Particle System", 60}, {"Vegetables", 62},  {"Dynamic Objects", 65}, {"Deform", 70},
-      {"Wave", 75},            {"NURB System", 79}, {"leet slimez0r", 80},   {"Uncompressing images...", 95}};
+      {"Particle System", 60}, {"Vegetables", 62},    {"Dynamic Objects", 65},        {"Deform", 70}, {"Wave", 75},
+      {"NURB System", 79},     {"leet slimez0r", 80}, {"Uncompressing images...", 95}};
   const auto first = std::find(rec.Loading.begin(), rec.Loading.end(), setups.front());
   ASSERT_GE(rec.Loading.end() - first, std::ptrdiff_t(setups.size()));
   EXPECT_TRUE(std::equal(setups.begin(), setups.end(), first)) << "the set-ups in their order";

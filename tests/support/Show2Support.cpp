@@ -1,12 +1,6 @@
 // Helpers for the suites of the show's second half (see Show2Support.h).
 #include "Show2Support.h"
 
-#include "Amb2Env.h"
-#include "Amb2Lights.h"
-#include "Amb2Materials.h"
-#include "Ambrel2.h"
-#include "tvCommon.h"
-
 #include <GL/gl.h>
 
 #include <cstdlib>
@@ -14,6 +8,12 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "Amb2Env.h"
+#include "Amb2Lights.h"
+#include "Amb2Materials.h"
+#include "Ambrel2.h"
+#include "tvCommon.h"
 
 namespace fs = std::filesystem;
 
