@@ -14,6 +14,7 @@
 #include "Show2Support.h"
 #include "ShowFrames.h"
 #include "tvCommon.h"
+#include "tvEffect2.h"
 #include "tvHeadless.h"
 
 namespace {
@@ -30,6 +31,13 @@ struct TProbe {
   bool Taken = false;
 };
 
+// GL state a part leaves behind for the next one, read at the end of a frame.
+struct TPartState {
+  bool Culling = false, Fog = false, SphereMap = false;
+  GLint PolygonMode = 0;
+  GLint TrailFormat = 0;  // internal format of the render texture
+};
+
 class FirstHalf : public testing::Test {
  protected:
   static inline std::string Data;
@@ -37,6 +45,8 @@ class FirstHalf : public testing::Test {
   static inline std::vector<std::string> Errors;
   static inline std::vector<TProbe> Probes;
   static inline THeadlessResult Result;
+  static inline std::map<int32_t, TPartState> States;  // at part time 1 s
+  static inline std::map<int32_t, int> FramesPerPart;
 
   // One run for the whole suite: part -1 lasts about 6 s, part 0 3 s and
   // parts 1 to 3 4 s each; Escape ends the run shortly before part 4.
@@ -58,12 +68,30 @@ class FirstHalf : public testing::Test {
     if (GLenum e = glGetError(); e != GL_NO_ERROR)
       Errors.push_back("GL error " + std::to_string(e) + " in part " + std::to_string(CurrentPart));
     if (PartsSeen.empty() || PartsSeen.back() != CurrentPart) PartsSeen.push_back(CurrentPart);
+    ++FramesPerPart[CurrentPart];
+    if (PartTime >= 1000 && !States.count(CurrentPart)) States[CurrentPart] = ReadPartState();
     for (TProbe& probe : Probes) {
       if (probe.Taken || probe.Part != CurrentPart || PartTime < probe.From) continue;
       probe.Shot = ReadFrame(window);
       probe.ShotTime = PartTime;
       probe.Taken = true;
     }
+  }
+
+  static TPartState ReadPartState() {
+    TPartState state;
+    state.Culling = glIsEnabled(GL_CULL_FACE);
+    state.Fog = glIsEnabled(GL_FOG);
+    state.SphereMap = glIsEnabled(GL_TEXTURE_GEN_S);
+    GLint modes[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    state.PolygonMode = modes[0];
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, RenderTexture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &state.TrailFormat);
+    glBindTexture(GL_TEXTURE_2D, bound);
+    return state;
   }
 
   static const TProbe& Probe(int32_t part, uint32_t from) {
@@ -140,6 +168,25 @@ class FirstHalf : public testing::Test {
     }
   }
 
+  // The fountain leaves culling off, the ball turns it on again; the atom
+  // leaves a grey trail; nobody leaves fog or sphere mapping on.
+  static void CheckStateCarriedFromPartToPart() {
+    ASSERT_EQ(States.size(), 5u);  // parts -1 to 3
+    EXPECT_FALSE(States[1].Culling);
+    EXPECT_FALSE(States[2].Culling);
+    EXPECT_TRUE(States[3].Culling);
+    EXPECT_EQ(States[3].PolygonMode, GL_FILL);
+    EXPECT_EQ(States[2].TrailFormat, GL_LUMINANCE);
+    for (int32_t part : {1, 2, 3}) {
+      EXPECT_FALSE(States[part].Fog) << part;
+      EXPECT_FALSE(States[part].SphereMap) << part;
+    }
+    // Every frame of part 2 draws the atom twice; at 30 ms a frame the step
+    // is 10, so ring k turns 2 k * 10 / 20 degrees a frame.
+    EXPECT_FLOAT_EQ(AtomRings[1].AngleX, FramesPerPart[2] * 1.0f);
+    EXPECT_FLOAT_EQ(AtomRings[5].AngleY, FramesPerPart[2] * -5.0f);
+  }
+
   static void CheckBallPartShowsItsPictureOverTheWholeWindow() {
     const TPixelBuffer tavix = DecodeDataPicture(Data, "tavix.jpg");
     const TFrameShot& shot = Probe(3, 1000).Shot;
@@ -154,6 +201,7 @@ TEST_F(FirstHalf, PlaysFromTheIntroPicturesToTheBall) {
   CheckPartsFollowInOrderWithoutAGLError();
   CheckIntroPictureFadesOutAndTheLogoFadesIn();
   CheckBandsAreBlackUnderTheLetterboxPicture();
+  CheckStateCarriedFromPartToPart();
   CheckBallPartShowsItsPictureOverTheWholeWindow();
 }
 
