@@ -508,6 +508,9 @@ void ReadFrames(TBrushReader& in, TAniFileMesh& mesh, int32_t frameCount, const 
   // Frames of a mesh without vertices take no bytes; they are still bounded by
   // the bytes left so that a wild count cannot ask for billions of them.
   in.Need(uint64_t(frameCount), 1, label + " frame count " + std::to_string(frameCount));
+  // Without frames the vertex count is not bounded yet (the texture
+  // coordinates check it next), so no frame of that length is built.
+  if (frameCount == 0) return;
   const uint64_t entries = uint64_t(mesh.VertexCount) * uint64_t(frameCount);
   in.Need(entries, 24, label + " frames");
   mesh.VertexFrames.assign(size_t(frameCount), TVertexFrame(size_t(mesh.VertexCount)));
