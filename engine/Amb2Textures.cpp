@@ -91,6 +91,7 @@ bool FetchResource(const std::string& type, const std::string& fileName, const s
 void CopyBmpRows(const uint8_t* data, uint64_t dataSize, TPixelBuffer& image) {
   const size_t rowBytes = size_t(image.Width) * 3;
   const size_t stride = (rowBytes + 3) & ~size_t(3);
+  if (rowBytes == 0) return;  // an empty image has no buffer to copy into
   for (size_t row = 0; row < image.Height && row * stride < dataSize; ++row) {
     const size_t available = std::min<uint64_t>(rowBytes, dataSize - row * stride);
     uint8_t* out = image.Pixels.data() + row * rowBytes;
