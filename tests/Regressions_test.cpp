@@ -1,0 +1,77 @@
+// Replays the files under tests/regressions through the same reader entry
+// points the fuzz targets use. Each file is named after the class of fault it
+// carries; every one must be read or refused cleanly (run the sanitizer
+// build to see out-of-bounds reads as failures too).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "FuzzEntries.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<fs::path> FilesIn(const fs::path& folder) {
+  std::vector<fs::path> files;
+  if (fs::is_directory(folder))
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.is_regular_file()) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TReaderOutcome Replay(const fs::path& file) {
+  const TFuzzEntry* entry = FuzzEntryForFile(file.filename().string());
+  if (!entry) throw std::runtime_error("no reader for " + file.string());
+  const std::vector<uint8_t> bytes = FileBytes(file);
+  return entry->Run(bytes.data(), bytes.size());
+}
+
+TEST(Regressions, EveryFileIsReadOrRefusedCleanly) {
+  const std::vector<fs::path> files = FilesIn(fs::path(TAVIX_SOURCE_DIR) / "tests" / "regressions");
+  ASSERT_FALSE(files.empty());
+  std::set<std::string> readers;
+  for (const fs::path& file : files) {
+    EXPECT_NO_THROW(Replay(file)) << file.filename();
+    if (const TFuzzEntry* entry = FuzzEntryForFile(file.filename().string())) readers.insert(entry->Name);
+  }
+  EXPECT_EQ(readers.size(), FuzzEntries().size()) << "every reader has regression files";
+}
+
+// A file is refused unless its fault is one the reader is meant to absorb:
+// run-length data ending early or running past the image is cut at the
+// image's end, an image without width is empty, and a time-sync file of any length fills what it covers.
+TEST(Regressions, FaultsOtherThanTheAbsorbedOnesAreRefused) {
+  const std::set<std::string> absorbed = {"rle_packet_past_image.tga", "rle_data_cut_short.tga", "overlong.dat",
+                                          "partial_last_entry.dat", "zero_width.bmp"};
+  for (const fs::path& file : FilesIn(fs::path(TAVIX_SOURCE_DIR) / "tests" / "regressions")) {
+    const std::string name = file.filename().string();
+    const TReaderOutcome expected = absorbed.count(name) ? TReaderOutcome::Accepted : TReaderOutcome::Refused;
+    EXPECT_EQ(Replay(file), expected) << name;
+  }
+}
+
+// The entries accept the demo's own files, so the fuzzers start from inputs
+// that reach deep into each reader.
+TEST(Regressions, EntriesAcceptTheGeneratedData) {
+  const std::vector<fs::path> files = FilesIn(TAVIX_DATA_DIR);
+  if (files.empty()) GTEST_SKIP() << "no generated data";
+  int checked = 0;
+  for (const fs::path& file : files) {
+    if (!FuzzEntryForFile(file.filename().string())) continue;
+    EXPECT_EQ(Replay(file), TReaderOutcome::Accepted) << file.filename();
+    ++checked;
+  }
+  EXPECT_GE(checked, 45);
+}
+
+}  // namespace
