@@ -64,6 +64,7 @@ int32_t PlotIndex = 0;
 namespace {
 
 constexpr size_t TableBytes = TimeSyncEntries * 4;
+TimeSyncSaveHook saveHook = nullptr;
 
 std::array<uint8_t, TableBytes> TableImage() {
   std::array<uint8_t, TableBytes> bytes{};
@@ -132,13 +133,17 @@ void ClearTimeSync() {
   PlotIndex = 0;
 }
 
+void SetTimeSyncSaveHook(TimeSyncSaveHook hook) { saveHook = hook; }
+
 // The table goes to a fresh file beside the target that replaces it only once
 // it is complete on disk: a full disk or a size limit never costs the old table.
 void SaveTimeSync(const std::string& fileName) {
   std::string temporary = fileName + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) throw EFileError("Cannot create file " + fileName);
-  if (!FillTemporary(fd) || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+  const bool filled = FillTemporary(fd);
+  if (filled && saveHook) saveHook(temporary);
+  if (!filled || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     unlink(temporary.c_str());
     throw EFileError("Cannot write file " + fileName + ": " + reason);

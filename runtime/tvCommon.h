@@ -75,6 +75,10 @@ void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);
 // Copies up to 804 bytes into the table from its first byte (pure part of the load).
 void LoadTimeSyncBytes(const uint8_t* data, size_t size);
+// Called with the temporary file's name once a save has written, flushed and
+// closed it, just before it replaces the table (tests stop the process there).
+using TimeSyncSaveHook = void (*)(const std::string& temporaryFile);
+void SetTimeSyncSaveHook(TimeSyncSaveHook hook);
 
 // ---- random numbers ------------------------------------------------------------
 
