@@ -17,6 +17,8 @@ run: run-packages build-run
 
 test: test-packages build-all
 	cd $(BUILD) && ctest --output-on-failure -j2
+	@if command -v clang++ >/dev/null 2>&1; then $(MAKE) --no-print-directory fuzz-smoke; \
+	else echo "clang++ not found: the fuzz smoke run is skipped"; fi
 
 run-packages:
 	@./.ci/install-packages $(RUN_PACKAGES)
@@ -40,3 +42,31 @@ video: run-packages configure
 	@./.ci/install-packages ffmpeg
 	cmake --build $(BUILD) --target tavix-capture data
 	$(BUILD)/tavix-capture --video $(BUILD)/tavix.mp4
+
+# make fuzz: the file readers' libFuzzer targets (clang, ASan + UBSan) in
+# build-fuzz, their seed corpora gathered from the data and the test files.
+# make fuzz-smoke: each target FUZZ_SECONDS on its corpus, two at a time.
+# make test-asan: the tests under ASan + UBSan in build-asan, leaving out the
+# long whole-show, capture and file-matrix runs (ShortShow plays every part).
+FUZZ_BUILD := build-fuzz
+FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+FUZZ_TARGETS := 3ds abr aab mat tga bmp jpg timesync
+FUZZ_SECONDS := 30
+ASAN_BUILD := build-asan
+ASAN_SKIP := WholeShow|FirstHalf|Capture|MissingFile|DamagedFile|DataGenerator
+
+.PHONY: fuzz fuzz-smoke test-asan
+fuzz: test-packages
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_FUZZ=ON \
+	  -DCMAKE_C_FLAGS="$(FUZZ_FLAGS)" -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
+	cmake --build $(FUZZ_BUILD) --target fuzz-targets
+	tests/fuzz/seeds.sh $(BUILD)/data . $(FUZZ_BUILD)/corpus
+
+fuzz-smoke: fuzz
+	printf '%s\n' $(FUZZ_TARGETS) | xargs -P2 -I{} tests/fuzz/smoke.sh $(FUZZ_BUILD) {} $(FUZZ_SECONDS)
+
+test-asan: test-packages
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j2 -E '$(ASAN_SKIP)'
