@@ -39,7 +39,8 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
   SetFrameSink([&options, &result, &tick](const TGLWindow& window) {
     ++result.FramesPresented;
     if (options.OnFrame) options.OnFrame(window);
-    tick += options.MsPerFrame;
+    if (options.FramesPerSecond == 0) tick += options.MsPerFrame;
+    else tick = options.FirstTick + uint32_t(result.FramesPresented * 1000 / options.FramesPerSecond);
   });
 }
 
