@@ -97,7 +97,8 @@ so the result is the same on every machine and every run.
                       "abstract.mp3" from the data folder, starting at the
                       virtual moment the demo started its music
   --keys SCRIPT       press keys on the demo clock; one key per line:
-                        KEY MS        held for one frame at MS
+                        KEY MS        held for one frame at MS (two at most
+                                      when 1000/fps is not a whole number)
                         KEY FROM TO   held while FROM <= DemoTime < TO
                       KEY is Escape, Tab, Return, Space, or a letter or digit
                       (p plots, s saves, c clears the time-sync table, 2 jumps

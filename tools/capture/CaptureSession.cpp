@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -50,7 +49,7 @@ TCaptureSession::~TCaptureSession() = default;
 THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys) {
   THeadlessOptions headless;
   headless.DataDir = options_.DataDir;
-  headless.MsPerFrame = uint32_t(std::lround(MsPerFrame(options_)));
+  headless.FramesPerSecond = options_.Fps;
   if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
   headless.Keys = std::move(keys);
   headless.OnFrame = [this](const TGLWindow& window) { OnFrame(window); };
