@@ -128,6 +128,15 @@ void TMeshData::Clear() {
   FaceCount = 0;
 }
 
+// A face whose corners are not all in the vertex list (a mesh sized before
+// its faces are filled in) is left out of the normals instead of being read
+// out of bounds.
+bool TMeshData::FaceInRange(int32_t i) const {
+  const TFace& f = Faces[i];
+  const uint32_t n = uint32_t(VertexCount);
+  return f.a < n && f.b < n && f.c < n;
+}
+
 TTriangle TMeshData::GetTriangle(int32_t i) const {
   const TFace& f = Faces[i];
   return MakeTriangle(Vertices[f.a], Vertices[f.b], Vertices[f.c]);
@@ -173,15 +182,16 @@ void TMeshDataN::SetSize(int32_t vertexCount, int32_t faceCount) {
   CalcNormals();
 }
 
-void TMeshDataN::CalcNormals() {
-  for (int32_t i = 0; i < VertexCount; ++i) Normals[i] = VertexNormal(i);
-}
+// Every vertex's sum is gathered in one pass over the faces, in face order,
+// which gives exactly VertexNormal(i) for each vertex in linear time.
+void TMeshDataN::CalcNormals() { UpdateNormals(); }
 
 // Face normals are left unnormalised so that large faces weigh more; a face
 // that uses the vertex at two corners counts twice.
 TVector TMeshDataN::VertexNormal(int32_t i) const {
   TVector sum;
   for (int32_t f = 0; f < FaceCount; ++f) {
+    if (!FaceInRange(f)) continue;
     const TVector n = TriangleNormal(GetTriangle(f));
     for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
       if (k == uint32_t(i)) sum = TVector{sum.x + n.x, sum.y + n.y, sum.z + n.z};
@@ -197,11 +207,12 @@ static void AddTo(TVector& target, const TVector& n) {
   target.z += n.z;
 }
 
-// The same sums as CalcNormals, gathered in one pass over the faces; faces are
+// The same sums as VertexNormal, gathered in one pass over the faces; faces are
 // visited in the same order so the float results match exactly.
 void TMeshDataN::UpdateNormals() {
   for (int32_t i = 0; i < VertexCount; ++i) Normals[i] = TVector{};
   for (int32_t f = 0; f < FaceCount; ++f) {
+    if (!FaceInRange(f)) continue;
     const TVector n = TriangleNormal(GetTriangle(f));
     AddTo(Normals[Faces[f].a], n);
     AddTo(Normals[Faces[f].b], n);

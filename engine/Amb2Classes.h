@@ -76,6 +76,7 @@ class TMeshData {
   void AddFace(const TFace& f);
   void Clear();
   TTriangle GetTriangle(int32_t i) const;
+  bool FaceInRange(int32_t i) const;
   void Rotate(const TVector& angles);
   void Scale(const TVector& factors);
 };

@@ -107,8 +107,24 @@ TEST(Normals, UpdateNormalsGivesExactlyTheFullCalculation) {
     EXPECT_EQ(full.Normals[i].x, updated.Normals[i].x) << i;
     EXPECT_EQ(full.Normals[i].y, updated.Normals[i].y) << i;
     EXPECT_EQ(full.Normals[i].z, updated.Normals[i].z) << i;
-    EXPECT_EQ(full.VertexNormal(i).y, full.Normals[i].y) << i;
+    const TVector perVertex = full.VertexNormal(i);
+    EXPECT_EQ(perVertex.x, full.Normals[i].x) << i;
+    EXPECT_EQ(perVertex.y, full.Normals[i].y) << i;
+    EXPECT_EQ(perVertex.z, full.Normals[i].z) << i;
   }
+}
+
+TEST(Normals, FacesReachingPastTheVerticesAreLeftOut) {
+  TMeshDataN mesh;
+  mesh.SetSize(3, 2);  // faces still (0, 0, 0): degenerate, in range
+  mesh.Vertices = {MakeVector(0, 0, 0), MakeVector(1, 0, 0), MakeVector(0, 1, 0)};
+  mesh.Faces = {MakeFace(0, 1, 2), MakeFace(0, 1, 7)};
+  mesh.CalcNormals();
+  ExpectNear(mesh.Normals[0], MakeVector(0, 0, 1));
+  EXPECT_EQ(mesh.VertexNormal(0).z, mesh.Normals[0].z);
+  TMeshDataN empty;
+  empty.SetSize(0, 4);  // sized before any vertex exists
+  EXPECT_EQ(empty.Normals.size(), 0u);
 }
 
 TEST(Mesh, RotateAndScaleMoveOnlyCountedPositionsAndLeaveNormals) {
