@@ -31,7 +31,7 @@ class TReport {
 
 class TReportReader {
  public:
-  explicit TReportReader(std::string bytes) : bytes_(std::move(bytes)) {}
+  explicit TReportReader(const std::string& bytes) : bytes_(bytes) {}
   int64_t Int() {
     int64_t v = 0;
     Take(&v, sizeof v);
@@ -49,7 +49,7 @@ class TReportReader {
     std::memcpy(out, bytes_.data() + pos_, n);
     pos_ += n;
   }
-  std::string bytes_;
+  const std::string& bytes_;
   size_t pos_ = 0;
 };
 
