@@ -78,7 +78,7 @@ Plays the Tavix demo unchanged (start-up, every part, shutdown) on a virtual
 clock, 800 x 600, without a display (SDL's offscreen video driver and a silent
 sound device unless SDL_VIDEODRIVER / SDL_AUDIODRIVER say otherwise), and
 writes what it shows. Every frame advances the clock by exactly 1000/fps ms,
-so the result is the same on every machine and every run.
+so the result does not depend on how fast the machine renders.
 
   --data DIR          the demo's data folder (default: ./data when it exists,
                       otherwise the data folder of the build)
