@@ -26,13 +26,13 @@ std::vector<uint8_t> ReadData(const std::string& name) {
 
 enum class TKind { Jpg, Tga24, Tga32, Bmp };
 
-struct TPictureSpec {
+struct TPictureEntry {
   const char* Name;
   TKind Kind;
   uint32_t Width, Height;
 };
 
-const TPictureSpec kPictures[] = {
+const TPictureEntry kPictures[] = {
     {"velkrona.jpg", TKind::Jpg, 1024, 512}, {"logo.jpg", TKind::Jpg, 1024, 512},
     {"tavix.jpg", TKind::Jpg, 1024, 512},    {"load.jpg", TKind::Jpg, 1024, 512},
     {"ws_tavix.jpg", TKind::Jpg, 1024, 512}, {"presents.jpg", TKind::Jpg, 512, 256},
@@ -96,15 +96,15 @@ TPixelBuffer Load(const std::string& name, TKind kind) {
 }  // namespace
 
 TEST(DataPictures, EveryPictureDecodesWithItsSizeAndChannels) {
-  for (const TPictureSpec& spec : kPictures) {
-    SCOPED_TRACE(spec.Name);
-    TDecodeResult result = Decode(spec.Name, spec.Kind);
+  for (const TPictureEntry& picture : kPictures) {
+    SCOPED_TRACE(picture.Name);
+    TDecodeResult result = Decode(picture.Name, picture.Kind);
     ASSERT_TRUE(result.Ok) << result.Caption << ": " << result.Text;
     const TPixelBuffer& image = result.Image;
-    EXPECT_EQ(image.Width, spec.Width);
-    EXPECT_EQ(image.Height, spec.Height);
+    EXPECT_EQ(image.Width, picture.Width);
+    EXPECT_EQ(image.Height, picture.Height);
     EXPECT_TRUE(PowerOfTwo(image.Width) && PowerOfTwo(image.Height));
-    bool rgba = spec.Kind == TKind::Jpg || spec.Kind == TKind::Tga32;
+    bool rgba = picture.Kind == TKind::Jpg || picture.Kind == TKind::Tga32;
     EXPECT_EQ(image.Format, rgba ? TPixelFormat::RGBA : TPixelFormat::RGB);
     EXPECT_EQ(image.Width * Channels(image) % 4, 0u) << "rows must keep the default unpack alignment";
     EXPECT_EQ(image.Pixels.size(), size_t(image.Width) * image.Height * Channels(image));
@@ -112,10 +112,10 @@ TEST(DataPictures, EveryPictureDecodesWithItsSizeAndChannels) {
 }
 
 TEST(DataPictures, OverlaysAndSpritesAreSeeThroughAroundTheirShapes) {
-  for (const TPictureSpec& spec : kPictures) {
-    if (spec.Kind != TKind::Tga32) continue;
-    SCOPED_TRACE(spec.Name);
-    TPixelBuffer image = Load(spec.Name, spec.Kind);
+  for (const TPictureEntry& picture : kPictures) {
+    if (picture.Kind != TKind::Tga32) continue;
+    SCOPED_TRACE(picture.Name);
+    TPixelBuffer image = Load(picture.Name, picture.Kind);
     size_t clear = 0, seeThrough = 0, solid = 0;
     for (size_t i = 3; i < image.Pixels.size(); i += 4) {
       clear += image.Pixels[i] == 0;
@@ -138,10 +138,10 @@ TEST(DataPictures, OverlaysAndSpritesAreSeeThroughAroundTheirShapes) {
 
 TEST(DataPictures, SomeTargaFilesAreRunLengthEncodedAndSomeRaw) {
   int runLength = 0, raw = 0;
-  for (const TPictureSpec& spec : kPictures) {
-    if (spec.Kind != TKind::Tga24 && spec.Kind != TKind::Tga32) continue;
-    std::vector<uint8_t> bytes = ReadData(spec.Name);
-    ASSERT_GE(bytes.size(), 18u) << spec.Name;
+  for (const TPictureEntry& picture : kPictures) {
+    if (picture.Kind != TKind::Tga24 && picture.Kind != TKind::Tga32) continue;
+    std::vector<uint8_t> bytes = ReadData(picture.Name);
+    ASSERT_GE(bytes.size(), 18u) << picture.Name;
     runLength += bytes[2] == 10;
     raw += bytes[2] == 2;
   }
