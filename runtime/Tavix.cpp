@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
 #include <string>
 
 #include "Amb2BasicDraw.h"
@@ -202,6 +203,9 @@ int RunTavix() {
     ShowMessage("Error", error.what());
   } catch (const EProgramStop&) {
     // Already shown where it happened.
+  } catch (const std::exception& error) {
+    // Anything else a loader lets through still ends with a message, not an abort.
+    ShowMessage("Error", error.what());
   }
   RestoreDisplay();
   return 1;
