@@ -2,8 +2,6 @@
 // missing table, and a save that cannot complete stopping the program with
 // the old table kept.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
@@ -55,14 +53,12 @@ TEST(Headless, SaveCutShortStopsTheProgramAndKeepsTheOldTable) {
   THeadlessOptions options;
   options.DataDir = folder.Path();
   options.Keys = {{CharToScanCode('s'), 0, INT_MAX}};
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const THeadlessResult result = RunHeadless(options);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  THeadlessResult result;
+  {
+    const TFileSizeLimit limit(100);
+    ASSERT_TRUE(limit.Active());
+    result = RunHeadless(options);
+  }
   EXPECT_EQ(result.ExitCode, 1);
   ASSERT_FALSE(result.Messages.empty());
   EXPECT_EQ(result.Messages.back().Caption, "Error");

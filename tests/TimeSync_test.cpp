@@ -1,8 +1,6 @@
 // The time-sync table: its file (load, save, odd sizes, failed saves) and
 // the schedule queries.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "AmbSystem.h"
@@ -121,14 +119,11 @@ TEST_F(TimeSync, SaveCutShortBySizeLimitKeepsOldFileAndIsAnError) {
   const std::string old = PatternBytes(804, 1);
   WriteBytes(folder.File("timesync.dat"), old);
   TimeSyncTable.fill(0x55555555u);
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  EXPECT_THROW(SaveTimeSync(folder.File("timesync.dat")), EFileError);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  {
+    const TFileSizeLimit limit(100);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_THROW(SaveTimeSync(folder.File("timesync.dat")), EFileError);
+  }
   EXPECT_EQ(ReadBytes(folder.File("timesync.dat")), old);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"timesync.dat"});
 }

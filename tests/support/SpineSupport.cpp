@@ -1,6 +1,9 @@
 // See SpineSupport.h.
 #include "SpineSupport.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +49,22 @@ TMessageLog::TMessageLog() {
 }
 
 TMessageLog::~TMessageLog() { SetMessageSink({}); }
+
+TFileSizeLimit::TFileSizeLimit(uint64_t bytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  saved_cur_ = limit.rlim_cur;
+  limit.rlim_cur = rlim_t(bytes);
+  active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+TFileSizeLimit::~TFileSizeLimit() {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = rlim_t(saved_cur_);
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
 
 std::string ReadBytes(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);

@@ -52,6 +52,19 @@ class TMessageLog {
   std::vector<TShownMessage> Shown;
 };
 
+// Caps the size of files this process may write (writes past it fail instead
+// of raising SIGXFSZ); the old limit comes back at the end of the scope.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(uint64_t bytes);
+  ~TFileSizeLimit();
+  bool Active() const { return active_; }
+
+ private:
+  uint64_t saved_cur_ = 0;
+  bool active_ = false;
+};
+
 std::string ReadBytes(const std::string& fileName);
 void WriteBytes(const std::string& fileName, const std::string& bytes);
 
