@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 #include "Amb2Materials.h"
@@ -164,17 +165,7 @@ std::unique_ptr<TMeshData> TMeshDataN::Create() const { return std::make_unique<
 
 TMeshDataN::~TMeshDataN() { Normals.clear(); }
 
-void TMeshDataN::Draw() {
-  for (int32_t f = 0; f < FaceCount; ++f) {
-    glBegin(GL_TRIANGLES);
-    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
-      glTexCoord2f(TexCoords[k].u, TexCoords[k].v);
-      glNormal3f(Normals[k].x, Normals[k].y, Normals[k].z);
-      glVertex3f(Vertices[k].x, Vertices[k].y, Vertices[k].z);
-    }
-    glEnd();
-  }
-}
+void TMeshDataN::Draw() { Render(); }
 
 void TMeshDataN::SetSize(int32_t vertexCount, int32_t faceCount) {
   TMeshData::SetSize(vertexCount, faceCount);
@@ -221,16 +212,49 @@ void TMeshDataN::UpdateNormals() {
   for (int32_t i = 0; i < VertexCount; ++i) Normalize(Normals[i]);
 }
 
+// The number of corners that have a vertex, a texture coordinate and a normal.
+static uint32_t DrawableCorners(const TMeshDataN& mesh) {
+  return uint32_t(std::min(
+      {size_t(std::max(mesh.VertexCount, 0)), mesh.Vertices.size(), mesh.TexCoords.size(), mesh.Normals.size()}));
+}
+
+// The first faceCount faces, leaving out any that reach past the corners
+// instead of reading out of bounds; a copy only when one must be left out.
+static const TFace* DrawableFaces(const TMeshDataN& mesh, int32_t faceCount, std::vector<TFace>& kept, size_t& count) {
+  const uint32_t corners = DrawableCorners(mesh);
+  auto fits = [corners](const TFace& f) { return f.a < corners && f.b < corners && f.c < corners; };
+  const TFace* first = mesh.Faces.data();
+  count = size_t(faceCount);
+  if (std::all_of(first, first + count, fits)) return first;
+  std::copy_if(first, first + count, std::back_inserter(kept), fits);
+  count = kept.size();
+  return kept.data();
+}
+
+// Every face in one indexed draw from the mesh's own arrays: the same corners
+// in the same order as a glBegin/glEnd per face, without three calls per
+// corner. Drawn corner by corner, the last corner would be left as the
+// current texture coordinate and normal; the draw leaves them as they were,
+// so they are set afterwards.
 void TMeshDataN::Render() const {
-  for (int32_t f = 0; f < FaceCount; ++f) {
-    glBegin(GL_TRIANGLES);
-    for (const uint32_t k : {Faces[f].a, Faces[f].b, Faces[f].c}) {
-      glTexCoord2fv(&TexCoords[k].u);
-      glNormal3fv(&Normals[k].x);
-      glVertex3fv(&Vertices[k].x);
-    }
-    glEnd();
-  }
+  const int32_t faceCount = std::min(FaceCount, int32_t(Faces.size()));
+  if (faceCount <= 0) return;
+  std::vector<TFace> kept;
+  size_t count = 0;
+  const TFace* faces = DrawableFaces(*this, faceCount, kept, count);
+  if (count == 0) return;
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, Vertices.data());
+  glNormalPointer(GL_FLOAT, 0, Normals.data());
+  glTexCoordPointer(2, GL_FLOAT, 0, TexCoords.data());
+  glDrawElements(GL_TRIANGLES, GLsizei(count * 3), GL_UNSIGNED_INT, faces);
+  glPopClientAttrib();
+  const uint32_t last = faces[count - 1].c;
+  glTexCoord2fv(&TexCoords[last].u);
+  glNormal3fv(&Normals[last].x);
 }
 
 TMeshDataNM::TMeshDataNM() : Material(std::make_unique<::Material>()) {}
