@@ -65,14 +65,16 @@ void LookAtSwayingCentre(float p) {
   gluLookAt(e.x, e.y, e.z, std::fabs(20 * SineValue), std::fabs(200 * SineValue), std::fabs(20 * SineValue), 0, 1, 0);
 }
 
-void DrawLandscapeTenTimes() {
-  for (int i = 0; i < 10; ++i) {
-    glEnable(GL_COLOR_MATERIAL);
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_COLOR_MATERIAL);
-    LandscapeBrush->DrawMeshes();
-  }
+// Drawn once. Drawing it again in the same place with the same state (the
+// scene's first form drew it ten times) passes the depth test (GL_LEQUAL)
+// only where it gives the very same depth and writes the very same colour
+// there, so the picture and the state left behind are those of one draw.
+void DrawLandscape() {
+  glEnable(GL_COLOR_MATERIAL);
+  glColor4f(1, 1, 1, 1);
+  glEnable(GL_LIGHTING);
+  glDisable(GL_COLOR_MATERIAL);
+  LandscapeBrush->DrawMeshes();
 }
 
 void DrawTranslucentPlane() {
@@ -126,7 +128,7 @@ void RenderWaveFlight() {
   SetupFog(White, 0, 0.1f, 1000, 3000);
   LightFromAbove();
   LookAtSwayingCentre(p);
-  DrawLandscapeTenTimes();
+  DrawLandscape();
   WavePlane(PlaneMesh(), 3, 50, 10, static_cast<float>(PartTime));
   DrawTranslucentPlane();
   glDisable(GL_BLEND);
