@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
-#include "Amb2BasicDraw.h"
 #include "Amb2Materials.h"
 #include "Amb2_3ds.h"
 #include "Ambrel2.h"
@@ -99,20 +99,51 @@ void RenderFountainMesh(int32_t index, uint32_t texture) {
   FountainBrush->Meshes[index]->Render();
 }
 
-void DrawSprite(const TParticle& p) {
-  glPopMatrix();
-  glPushMatrix();
-  glTranslatef(p.Position.x, p.Position.y, p.Position.z);
-  glColor4f(p.Color.r, p.Color.g, p.Color.b, 1.0f);
+// One corner of a sprite in the layout of GL_T2F_C4F_N3F_V3F.
+struct TSpriteCorner {
+  float S, T;
+  TColorRGBA Color;
+  TVector Normal;
+  TVector Position;
+};
+
+static_assert(sizeof(TSpriteCorner) == 12 * sizeof(float), "corners must be packed for the interleaved array");
+
+std::vector<TSpriteCorner> SpriteCorners;
+
+// The 10 x 10 square whose (0, 0) corner sits on the particle, in the
+// corner order and with the texture coordinates of DrawQuadWithNormals.
+void AppendSprite(const TParticle& p, std::vector<TSpriteCorner>& corners) {
+  const TColorRGBA color{p.Color.r, p.Color.g, p.Color.b, 1.0f};
+  const TVector normal{0, 0, 1};
+  const TVector& o = p.Position;
+  corners.push_back({1, 1, color, normal, {o.x + 10, o.y + 10, o.z}});
+  corners.push_back({1, 0, color, normal, {o.x + 10, o.y, o.z}});
+  corners.push_back({0, 0, color, normal, {o.x, o.y, o.z}});
+  corners.push_back({0, 1, color, normal, {o.x, o.y + 10, o.z}});
+}
+
+// All sprites in one draw. Blending is additive and the depth test is off,
+// so the sum in each pixel does not depend on how the quads are grouped into
+// draws; the shake is the same translation for every sprite, so it is
+// applied once to the view instead of once per sprite.
+void DrawSpriteBatch(const std::vector<TSpriteCorner>& corners) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glDisable(GL_DEPTH_TEST);
   glPushMatrix();
   ApplyShake();
-  const TVector normal = MakeVector(0, 0, 1);
-  DrawQuadWithNormals(MakeVector(10, 10, 0), MakeVector(10, 0, 0), MakeVector(0, 0, 0), MakeVector(0, 10, 0), 1, 1, 1,
-                      0, 0, 0, 0, 1, normal, normal, normal, normal);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glInterleavedArrays(GL_T2F_C4F_N3F_V3F, 0, corners.data());
+  glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(corners.size()));
+  glPopClientAttrib();
   glPopMatrix();
+  // A drawn array leaves the current values undefined; one by one, the last
+  // sprite's corner left them (and, through the colour material, the material).
+  const TSpriteCorner& last = corners.back();
+  glTexCoord2f(last.S, last.T);
+  glNormal3f(last.Normal.x, last.Normal.y, last.Normal.z);
+  glColor4f(last.Color.r, last.Color.g, last.Color.b, last.Color.a);
 }
 
 }  // namespace
@@ -191,9 +222,9 @@ void DrawParticles() {
   glLoadIdentity();
   gluLookAt(FountainEye.x, FountainEye.y, FountainEye.z, 7, 0, 0, 0, 1, 0);
   UseTexture(ParticleTexture);
-  glPushMatrix();
   glEnable(GL_COLOR_MATERIAL);
-  for (int32_t i = 0; i <= LastParticle(); ++i) DrawSprite(Particles[i]);
+  SpriteCorners.clear();
+  for (int32_t i = 0; i <= LastParticle(); ++i) AppendSprite(Particles[i], SpriteCorners);
+  if (!SpriteCorners.empty()) DrawSpriteBatch(SpriteCorners);
   glDisable(GL_COLOR_MATERIAL);
-  glPopMatrix();
 }
