@@ -144,6 +144,60 @@ void TexturedQuad(float x, float y, float w, float h, float repeat) {
   glEnd();
 }
 
+// The part of the rectangle's quad between two fractions of its height, with
+// the texture coordinates the whole quad has there.
+void TexturedBand(float x, float y, float w, float h, const TImageBand& band) {
+  const float y0 = y + h * band.From, y1 = y + h * band.To;
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, band.From);
+  glVertex3f(x, y0, 0);
+  glTexCoord2f(1, band.From);
+  glVertex3f(x + w, y0, 0);
+  glTexCoord2f(1, band.To);
+  glVertex3f(x + w, y1, 0);
+  glTexCoord2f(0, band.To);
+  glVertex3f(x, y1, 0);
+  glEnd();
+}
+
+// Level 0 of the bound texture, one flag per row (bottom first): any colour.
+std::vector<bool> RowsWithColour(int width, int height) {
+  std::vector<uint8_t> texels(size_t(width) * size_t(height) * 4);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  std::vector<bool> lit(size_t(height), false);
+  for (size_t row = 0; row < lit.size(); ++row) {
+    const uint8_t* t = &texels[row * size_t(width) * 4];
+    for (int x = 0; x < width && !lit[row]; ++x, t += 4) lit[row] = t[0] || t[1] || t[2];
+  }
+  return lit;
+}
+
+// A linearly filtered pixel reads the two texel rows around its centre, and
+// wraps around at the top and bottom; two rows of margin on each side of a
+// lit run keep every pixel that reads a lit row inside its band.
+std::vector<TImageBand> BandsAroundRuns(const std::vector<bool>& lit) {
+  const int height = int(lit.size());
+  std::vector<TImageBand> bands;
+  for (int row = 0; row < height; ++row) {
+    if (!lit[size_t(row)]) continue;
+    int end = row;
+    while (end + 1 < height && lit[size_t(end + 1)]) ++end;
+    if (row < 2) bands.push_back({1 - 2.0f / height, 1});
+    if (end + 3 > height) bands.push_back({0, 2.0f / height});
+    bands.push_back({std::max(0, row - 2) / float(height), std::min(height, end + 3) / float(height)});
+    row = end;
+  }
+  std::sort(bands.begin(), bands.end(), [](const TImageBand& a, const TImageBand& b) { return a.From < b.From; });
+  std::vector<TImageBand> merged;
+  for (const TImageBand& band : bands) {
+    if (!merged.empty() && band.From <= merged.back().To)
+      merged.back().To = std::max(merged.back().To, band.To);
+    else
+      merged.push_back(band);
+  }
+  return merged;
+}
+
 void EndTexturedRect(bool disableBlend) {
   SetPerspectiveProjection();
   if (disableBlend) glDisable(GL_BLEND);
@@ -270,6 +324,24 @@ void DrawImage(uint32_t texture, float x, float y, float w, float h) {
   BeginTexturedRect(texture, nullptr);
   SetOrthoProjection();
   TexturedQuad(x, y, w, h, 1);
+  EndTexturedRect(false);
+}
+
+std::vector<TImageBand> LitBands(uint32_t texture) {
+  glBindTexture(GL_TEXTURE_2D, texture);
+  GLint width = 0, height = 0, filter = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+  if (filter != GL_LINEAR && filter != GL_NEAREST) return {TImageBand{}};
+  if (width <= 0 || height <= 0) return {};
+  return BandsAroundRuns(RowsWithColour(width, height));
+}
+
+void DrawImageBands(uint32_t texture, float x, float y, float w, float h, const std::vector<TImageBand>& bands) {
+  BeginTexturedRect(texture, nullptr);
+  SetOrthoProjection();
+  for (const TImageBand& band : bands) TexturedBand(x, y, w, h, band);
   EndTexturedRect(false);
 }
 

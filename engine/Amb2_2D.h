@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Amb2Classes.h"
 
@@ -31,3 +32,15 @@ void DrawImageBlended(uint32_t texture, float x, float y, float w, float h);
 void DrawImage(uint32_t texture, float x, float y, float w, float h);
 void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat);
 void DrawRect(const TColorRGBA& color, float x, float y, float w, float h);
+
+// A horizontal band of a picture, as fractions of its height from the bottom.
+struct TImageBand {
+  float From = 0, To = 1;
+};
+// The bands of a texture outside which every pixel a full-size textured
+// rectangle shows is black (read once from the texture, bound for the read
+// and left bound); the whole picture when its filter reads mipmaps.
+std::vector<TImageBand> LitBands(uint32_t texture);
+// DrawImage with only the given bands of the rectangle drawn: the same state
+// changes, and the same pixels where the rest would only add black.
+void DrawImageBands(uint32_t texture, float x, float y, float w, float h, const std::vector<TImageBand>& bands);

@@ -193,6 +193,21 @@ void SetRandomSeed(uint32_t seed) { randomSeed = seed; }
 
 // ---- letterbox -----------------------------------------------------------------
 
+namespace {
+
+// The picture is added onto the frame, where black adds nothing: only the
+// bands of it that hold light are drawn (its title and rules). Read from the
+// texture once.
+const std::vector<TImageBand>& LetterboxPictureBands() {
+  static uint32_t bandsOf = 0xFFFFFFFFu;
+  static std::vector<TImageBand> bands;
+  if (bandsOf != TexWsTavix) bands = LitBands(TexWsTavix);
+  bandsOf = TexWsTavix;
+  return bands;
+}
+
+}  // namespace
+
 void DrawLetterbox() {
   const float w = float(MainWindow.Width), h = float(MainWindow.Height);
   Begin2D();
@@ -202,6 +217,6 @@ void DrawLetterbox() {
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glColor4f(1, 1, 1, 1);
   // Without its picture the frame keeps just the bands.
-  if (TexWsTavix != 0xFFFFFFFFu) DrawImage(TexWsTavix, 0, 0, w, h);
+  if (TexWsTavix != 0xFFFFFFFFu) DrawImageBands(TexWsTavix, 0, 0, w, h, LetterboxPictureBands());
   End2D();
 }

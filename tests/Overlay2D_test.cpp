@@ -156,6 +156,49 @@ TEST_F(Overlay, EachTexturedDrawerLeavesItsBlendingAndColour) {
   glDisable(GL_LIGHTING);
 }
 
+std::vector<uint8_t> WholeFrame() {
+  std::vector<uint8_t> p(800 * 600 * 4);
+  glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+  return p;
+}
+
+// A picture added onto the frame, drawn whole and by its lit bands, over a
+// grey frame: the same pixels, including the rows that a linear filter
+// wraps around to from the opposite edge.
+TEST_F(Overlay, APictureDrawnByItsLitBandsAddsTheSamePixels) {
+  const std::vector<std::vector<int>> litRows = {{}, {0}, {7}, {15}, {3, 4, 12}};
+  for (const std::vector<int>& rows : litRows) {
+    std::vector<uint8_t> pixels(4 * 16 * 4, 0);
+    for (int row : rows)
+      for (int x = 0; x < 4; ++x)
+        pixels[(size_t(row) * 4 + x) * 4 + 1] = 200, pixels[(size_t(row) * 4 + x) * 4 + 3] = 255;
+    const uint32_t picture = CreateTextureFromPixels(4, 16, TPixelFormat::RGBA, pixels.data());
+    auto addPicture = [&](bool byBands) {
+      ClearTo(0.3f, 0.3f, 0.3f);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_COLOR, GL_ONE);
+      glColor4f(1, 1, 1, 1);
+      if (byBands)
+        DrawImageBands(picture, 0, 0, 800, 600, LitBands(picture));
+      else
+        DrawImage(picture, 0, 0, 800, 600);
+      return WholeFrame();
+    };
+    EXPECT_EQ(addPicture(true), addPicture(false))
+        << rows.size() << " lit rows, the first " << (rows.empty() ? -1 : rows[0]);
+  }
+  const std::vector<uint8_t> middle = [] {
+    std::vector<uint8_t> p(4 * 16 * 4, 0);
+    p[7 * 16 + 1] = 200;
+    return p;
+  }();
+  const std::vector<TImageBand> bands = LitBands(CreateTextureFromPixels(4, 16, TPixelFormat::RGBA, middle.data()));
+  ASSERT_EQ(bands.size(), 1u);
+  EXPECT_FLOAT_EQ(bands[0].From, 5 / 16.0f);
+  EXPECT_FLOAT_EQ(bands[0].To, 10 / 16.0f);
+  glDisable(GL_BLEND);
+}
+
 TEST_F(Overlay, RotatedPicturesTileAndTurnAboutTheWindowCentreUntilEnd2D) {
   const std::array<float, 16> before = Matrix(GL_MODELVIEW_MATRIX);
   Begin2D();
