@@ -2,6 +2,11 @@
 // each decoded whole into memory, a sample played once at a volume and pan.
 // Without a sound device everything quietly does nothing.
 //
+// A sample's format is recognised when it is loaded, so a file that is not
+// music is refused at once; the whole decoding (a few hundred ms for the
+// demo's song) then runs on a thread of its own beside the rest of the
+// loading, and the sample is waited for when it is first played or freed.
+//
 // State: the sample table and its count, whether the output is open, the
 // tick at which the last playback started. FreeMusic closes everything.
 #include "AmbBass.h"
@@ -10,13 +15,19 @@
 #include <SDL_mixer.h>
 
 #include <array>
+#include <future>
 
 #include "AmbSystem.h"
 
 namespace {
 
 constexpr int32_t MaxSamples = 128;
-std::array<Mix_Chunk*, MaxSamples> samples{};
+
+struct TSample {
+  std::future<Mix_Chunk*> Decoding;
+  Mix_Chunk* Chunk = nullptr;
+};
+std::array<TSample, MaxSamples> samples;
 int32_t sampleCount = 0;
 bool outputOpen = false;
 bool playStarted = false;
@@ -38,6 +49,18 @@ void ApplyPan(int channel, int32_t pan) {
   if (left != 255 || right != 255) Mix_SetPanning(channel, Uint8(left), Uint8(right));
 }
 
+// The decoded sample, once its decoding has finished; null when it failed.
+Mix_Chunk* Settle(TSample& sample) {
+  if (sample.Decoding.valid()) sample.Chunk = sample.Decoding.get();
+  return sample.Chunk;
+}
+
+bool IsMusic(const std::string& fileName) {
+  Mix_Music* probe = Mix_LoadMUS(fileName.c_str());
+  if (probe) Mix_FreeMusic(probe);
+  return probe != nullptr;
+}
+
 }  // namespace
 
 bool InitMusic(void*) {
@@ -49,17 +72,17 @@ bool InitMusic(void*) {
 }
 
 int32_t LoadMusic(const std::string& fileName) {
-  if (!outputOpen || sampleCount >= MaxSamples) return -1;
-  Mix_Chunk* chunk = Mix_LoadWAV(fileName.c_str());
-  if (!chunk) return -1;
-  samples[sampleCount] = chunk;
+  if (!outputOpen || sampleCount >= MaxSamples || !IsMusic(fileName)) return -1;
+  samples[sampleCount].Decoding = std::async(std::launch::async, [fileName] { return Mix_LoadWAV(fileName.c_str()); });
   return sampleCount++;
 }
 
 uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan) {
   if (!outputOpen || slot < 0 || slot >= sampleCount) return 0;
-  Mix_VolumeChunk(samples[slot], MixerVolume(volume));
-  const int channel = Mix_PlayChannel(-1, samples[slot], 0);
+  Mix_Chunk* chunk = Settle(samples[slot]);
+  if (!chunk) return 0;
+  Mix_VolumeChunk(chunk, MixerVolume(volume));
+  const int channel = Mix_PlayChannel(-1, chunk, 0);
   if (channel < 0) return 0;
   playStartTick = TickCount();
   playStarted = true;
@@ -69,8 +92,10 @@ uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan) {
 
 void FreeMusic() {
   if (outputOpen) Mix_HaltChannel(-1);
-  for (int32_t i = 0; i < sampleCount; ++i) Mix_FreeChunk(samples[i]);
-  samples.fill(nullptr);
+  for (int32_t i = 0; i < sampleCount; ++i) {
+    if (Mix_Chunk* chunk = Settle(samples[i])) Mix_FreeChunk(chunk);
+    samples[i].Chunk = nullptr;
+  }
   sampleCount = 0;
   playStarted = false;
   if (!outputOpen) return;
