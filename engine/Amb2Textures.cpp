@@ -273,6 +273,12 @@ void SwapRedBlue(uint8_t* pixels, size_t pixelCount) {
   for (size_t i = 0; i < pixelCount; ++i) std::swap(pixels[i * 3], pixels[i * 3 + 2]);
 }
 
+static bool IsPowerOfTwo(uint16_t n) { return n != 0 && (n & (n - 1)) == 0; }
+
+// A linearly filtered texture only ever samples its level 0, so a picture
+// whose sides are powers of two is uploaded as level 0 alone: the same texels
+// without the memory (a third more) and the time of levels nothing reads.
+// Other sides still go through gluBuild2DMipmaps, which scales them.
 uint32_t CreateTextureFiltered(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels,
                                int minFilter) {
   GLuint texture = 0;
@@ -281,10 +287,14 @@ uint32_t CreateTextureFiltered(uint16_t width, uint16_t height, TPixelFormat for
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-  if (format == TPixelFormat::RGBA)
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  const bool rgba = format == TPixelFormat::RGBA;
+  const GLint internalFormat = rgba ? GL_RGBA : 3;
+  const GLenum pixelFormat = rgba ? GL_RGBA : GL_RGB;
+  if (minFilter == GL_LINEAR && IsPowerOfTwo(width) && IsPowerOfTwo(height))
+    gluBuild2DMipmapLevels(GL_TEXTURE_2D, internalFormat, width, height, pixelFormat, GL_UNSIGNED_BYTE, 0, 0, 0,
+                           pixels);
   else
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, width, height, pixelFormat, GL_UNSIGNED_BYTE, pixels);
   return texture;
 }
 

@@ -1,6 +1,7 @@
 // Image files into OpenGL textures: BMP, JPEG and TGA loaders that read a
 // file or an image stored inside the program, the dispatcher by extension,
-// and the upload with a full mipmap chain (linear filtering).
+// and the upload (linear filtering; the mipmap chain only where a filter
+// reads it or GLU must scale the picture).
 //
 // Each decoder is a pure function from bytes to a pixel buffer so that tests
 // and fuzzers run it without GL.
