@@ -4,8 +4,9 @@
 // the default GL state, the projection, the message pump that scales each
 // frame into the window, and teardown.
 //
-// State: the current window record, the display choice, FarPlane, the frame
-// sink, whether SDL's video is started by us.
+// State: the current window record, the display choice, the window's place
+// outside fullscreen, FarPlane, the frame sink, whether SDL's video is
+// started by us.
 // Leaves behind: the context current from MakeGLWindow to KillGLWindow.
 // A window or context that cannot be made is reported and ends the program
 // (EProgramStop): GL calls without a context are not safe here.
@@ -27,6 +28,7 @@ namespace {
 
 TGLWindow currentWindow;
 TDisplayChoice displayChoice;
+SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
 FrameSink frameSink;
 
@@ -67,18 +69,53 @@ void RequestGLSurface(int bits) {
 }
 
 // Fullscreen takes the desktop as it is; when no fullscreen window can be
-// had, a window does.
+// had, a window does. The fullscreen window is made the display's size from
+// the start (see CoverDisplay).
 SDL_Window* OpenWindow(const TGLWindow& window, bool fullscreen) {
   const int width = displayChoice.WindowWidth > 0 ? displayChoice.WindowWidth : window.Width;
   const int height = displayChoice.WindowHeight > 0 ? displayChoice.WindowHeight : window.Height;
+  windowPlace = SDL_Rect{0, 0, width, height};
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+  SDL_Rect display{};
   if (fullscreen) {
-    if (SDL_Window* sdlWindow =
-            SDL_CreateWindow(window.Title, 0, 0, width, height, flags | SDL_WINDOW_FULLSCREEN_DESKTOP))
-      return sdlWindow;
+    if (SDL_GetDisplayBounds(0, &display) == 0)
+      if (SDL_Window* sdlWindow = SDL_CreateWindow(window.Title, display.x, display.y, display.w, display.h,
+                                                   flags | SDL_WINDOW_FULLSCREEN_DESKTOP))
+        return sdlWindow;
     ShowMessage("Error", "Unable to switch to fullscreen!");
   }
   return SDL_CreateWindow(window.Title, 0, 0, width, height, flags);
+}
+
+void PlaceWindow(SDL_Window* window, const SDL_Rect& place) {
+  SDL_SetWindowPosition(window, place.x, place.y);
+  SDL_SetWindowSize(window, place.w, place.h);
+}
+
+// A window manager makes a fullscreen window cover its display. A bare X
+// server has none, and SDL would then only believe that the window covers
+// it; so the window takes the display's place and size itself first.
+void CoverDisplay(SDL_Window* window) {
+  SDL_Rect display{};
+  if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &display) == 0) PlaceWindow(window, display);
+}
+
+void EnterFullscreen(SDL_Window* window) {
+  SDL_GetWindowPosition(window, &windowPlace.x, &windowPlace.y);
+  SDL_GetWindowSize(window, &windowPlace.w, &windowPlace.h);
+  CoverDisplay(window);
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    PlaceWindow(window, windowPlace);
+    return;
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+}
+
+// Back to the window's own place and size, whatever SDL kept for it.
+void LeaveFullscreen(SDL_Window* window) {
+  if (SDL_SetWindowFullscreen(window, 0) != 0) return;
+  PlaceWindow(window, windowPlace);
+  SDL_ShowCursor(SDL_ENABLE);
 }
 
 void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
@@ -202,9 +239,10 @@ bool PumpMessagesAndSwap(const TGLWindow& window) {
 void ToggleFullscreen() {
   SDL_Window* window = SdlWindow(currentWindow);
   if (!window) return;
-  const bool leaving = IsFullscreen(window);
-  if (SDL_SetWindowFullscreen(window, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
-  SDL_ShowCursor(leaving ? SDL_ENABLE : SDL_DISABLE);
+  if (IsFullscreen(window))
+    LeaveFullscreen(window);
+  else
+    EnterFullscreen(window);
 }
 
 void ResizeGLScene(int width, int height) {
