@@ -76,8 +76,8 @@ SDL_Window* OpenWindow(const TGLWindow& window, bool fullscreen) {
   const int height = displayChoice.WindowHeight > 0 ? displayChoice.WindowHeight : window.Height;
   windowPlace = SDL_Rect{0, 0, width, height};
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-  SDL_Rect display{};
   if (fullscreen) {
+    SDL_Rect display{};
     if (SDL_GetDisplayBounds(0, &display) == 0)
       if (SDL_Window* sdlWindow = SDL_CreateWindow(window.Title, display.x, display.y, display.w, display.h,
                                                    flags | SDL_WINDOW_FULLSCREEN_DESKTOP))
