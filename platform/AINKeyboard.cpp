@@ -78,6 +78,8 @@ void SnapshotFromSdl(TKeyStates& states) {
     const uint8_t code = ScanCodeFromSdl(i);
     if (sdlStates[i] && code != 0) states[code] = 0x80;
   }
+  // Alt+Enter switches the display; its Enter is not the demo's Return key.
+  if (sdlStates[SDL_SCANCODE_LALT] || sdlStates[SDL_SCANCODE_RALT]) states[ScanCodeFromSdl(SDL_SCANCODE_RETURN)] = 0;
 }
 
 }  // namespace

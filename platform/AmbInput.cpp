@@ -5,6 +5,7 @@
 #include "AmbInput.h"
 
 #include "AINKeyboard.h"
+#include "AmbSystem.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ void CreateKeyboard(const TGLWindow&) {
 
 int32_t PollKeyboard() {
   if (!Keyboard) return 0;
-  return TakeKeySnapshot(Keyboard->KeyStates);
+  const int32_t result = TakeKeySnapshot(Keyboard->KeyStates);
+  // A stop signal ends the demo the way Escape does, in or out of focus.
+  if (StopRequested()) Keyboard->KeyStates[DIK_ESCAPE] = 0x80;
+  return result;
 }
 
 bool KeyDown(uint32_t keyCode) { return Keyboard && Keyboard->KeyStates[keyCode & 0xFF] >= 0x80; }

@@ -9,6 +9,7 @@
 struct TGLWindow;
 
 void CreateKeyboard(const TGLWindow& window);
+// Takes this frame's snapshot; Escape reads as held once a stop signal came.
 int32_t PollKeyboard();
 bool KeyDown(uint32_t keyCode);
 // Scan code of a lower-case letter, digit, space, '.', ',' or '-'; 0 otherwise.

@@ -1,13 +1,15 @@
 // The small system seams: tick source, message sink, the data-folder change,
-// whole-file reading and the way out after a fatal error.
+// the stop signals, whole-file reading and the way out after a fatal error.
 //
 // State: the installed tick source and message sink (empty = real
-// behaviour). Leaves nothing behind.
+// behaviour), the stop flag and the signal handlers that were there before
+// TStopSignals. Leaves nothing behind.
 #include "AmbSystem.h"
 
 #include <SDL.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -17,6 +19,8 @@ namespace {
 
 TickSource tickSource;
 MessageSink messageSink;
+volatile std::sig_atomic_t stopRequested = 0;
+struct sigaction previousInt, previousTerm;
 
 // A modal box needs a display; the offscreen and dummy drivers have none, and
 // under them a box would pop up on whatever X server happens to be around.
@@ -31,7 +35,33 @@ void ShowMessageBox(const std::string& caption, const std::string& text) {
   std::cerr << caption << ": " << text << std::endl;
   if (!DisplayCanShowBoxes()) return;
   const Uint32 icon = caption == "Error" ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), nullptr);
+  // The program's one window is the one its GL context draws into.
+  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  const bool fullscreen = window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (fullscreen) {
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_ShowCursor(SDL_ENABLE);
+  }
+  SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window);
+  if (fullscreen) {
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowCursor(SDL_DISABLE);
+  }
+}
+
+// The first signal asks; a second one ends the program at once.
+void NoteStopSignal(int) {
+  stopRequested = 1;
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
+std::string ProgramFolder() {
+  char* base = SDL_GetBasePath();
+  if (!base) return {};
+  const std::string folder = base;
+  SDL_free(base);
+  return folder;
 }
 
 }  // namespace
@@ -54,9 +84,31 @@ void ShowMessage(const std::string& caption, const std::string& text) {
 void SetMessageSink(MessageSink sink) { messageSink = std::move(sink); }
 
 void EnterDataFolder() {
-  // Without the folder the files are looked for where we are.
-  if (chdir("data") != 0) return;
+  if (chdir("data") == 0) return;
+  // Started from another folder: the data the build put beside the program.
+  // When that fails too, the files are looked for where we are.
+  const std::string folder = ProgramFolder();
+  if (!folder.empty() && chdir((folder + "data").c_str()) != 0) return;
 }
+
+TStopSignals::TStopSignals() {
+  stopRequested = 0;
+  // SDL would turn both signals into a close request, which the demo ignores.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  struct sigaction action {};
+  action.sa_handler = NoteStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, &previousInt);
+  sigaction(SIGTERM, &action, &previousTerm);
+}
+
+TStopSignals::~TStopSignals() {
+  sigaction(SIGINT, &previousInt, nullptr);
+  sigaction(SIGTERM, &previousTerm, nullptr);
+}
+
+bool StopRequested() { return stopRequested != 0; }
 
 std::string ReadWholeFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);

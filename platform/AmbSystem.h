@@ -1,9 +1,11 @@
 // The small system seams of the program: the millisecond tick source, the
-// message sink for modal error boxes, the working-folder change and the
-// exception that ends the program with a message.
+// message sink for modal error boxes, the working-folder change, the stop
+// asked for by a signal and the exception that ends the program with a
+// message.
 //
 // State: the installed tick source and message sink (both default to the real
-// behaviour: SDL's tick counter and a modal box plus stderr).
+// behaviour: SDL's tick counter and a modal box plus stderr); whether a stop
+// signal has arrived.
 #pragma once
 
 #include <cstdint>
@@ -37,14 +39,29 @@ using TickSource = std::function<uint32_t()>;
 void SetTickSource(TickSource source);
 
 // A modal message box: caption and text, one OK button. Goes through the sink.
+// A fullscreen window is left while the box is up, so that it cannot hide it.
 void ShowMessage(const std::string& caption, const std::string& text);
 using MessageSink = std::function<void(const std::string& caption, const std::string& text)>;
 // Installs a replacement sink (tests record messages); empty restores the box.
 void SetMessageSink(MessageSink sink);
 
-// Changes into the sub-folder "data" of the current directory; a failure is
-// ignored and the files are then looked for in the current directory.
+// Changes into the sub-folder "data" of the current directory, or when there
+// is none into the folder "data" beside the program; when neither can be
+// entered the files are looked for in the current directory.
 void EnterDataFolder();
+
+// While alive, SIGINT and SIGTERM ask the program to stop (StopRequested)
+// instead of ending it; a second signal ends it at once. The handlers
+// that were there before come back at the end.
+class TStopSignals {
+ public:
+  TStopSignals();
+  ~TStopSignals();
+  TStopSignals(const TStopSignals&) = delete;
+  TStopSignals& operator=(const TStopSignals&) = delete;
+};
+// True once SIGINT or SIGTERM arrived under a TStopSignals.
+bool StopRequested();
 
 // Reads a whole file into memory; throws EFileError "Cannot open file <name>"
 // when it cannot be opened or read.

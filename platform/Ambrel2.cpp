@@ -1,10 +1,12 @@
 // The window unit over SDL2: one window with a double-buffered OpenGL
-// compatibility context (24-bit depth, no stencil), fullscreen at the
-// requested mode where the display allows it, the default GL state, the
-// projection that follows the window size, the message pump and teardown.
+// compatibility context (24-bit depth, no stencil), the frame every picture
+// is drawn into, fullscreen on the desktop's own mode (never a mode switch),
+// the default GL state, the projection, the message pump that scales each
+// frame into the window, and teardown.
 //
-// State: the current window record, the fullscreen flag as requested,
-// FarPlane, the frame sink, whether SDL's video is started by us.
+// State: the current window record, the display choice, the window's place
+// outside fullscreen, FarPlane, the frame sink, whether SDL's video is
+// started by us.
 // Leaves behind: the context current from MakeGLWindow to KillGLWindow.
 // A window or context that cannot be made is reported and ends the program
 // (EProgramStop): GL calls without a context are not safe here.
@@ -17,6 +19,7 @@
 #include <cstring>
 
 #include "AINKeyboard.h"
+#include "AmbFrame.h"
 #include "AmbSystem.h"
 
 float FarPlane = 100000.0f;
@@ -24,7 +27,8 @@ float FarPlane = 100000.0f;
 namespace {
 
 TGLWindow currentWindow;
-bool fullscreenRequested = false;
+TDisplayChoice displayChoice;
+SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
 FrameSink frameSink;
 
@@ -36,12 +40,20 @@ SDL_Window* SdlWindow(const TGLWindow& window) { return static_cast<SDL_Window*>
   throw EProgramStop(text);
 }
 
-// The offscreen and dummy drivers draw into memory: there is no display
-// whose mode could be switched, so fullscreen means nothing there.
-bool DisplayHasModes() {
+// The offscreen and dummy drivers draw into memory that nobody sees: a
+// fullscreen request means nothing there, and the window keeps the frame's
+// size (tests and captures read it at that size).
+bool DisplayIsVisible() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
+
+bool FullscreenWanted(bool asked) {
+  if (displayChoice.Screen == TScreenMode::AsAsked) return asked;
+  return displayChoice.Screen == TScreenMode::Fullscreen;
+}
+
+bool IsFullscreen(SDL_Window* window) { return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0; }
 
 void RequestGLSurface(int bits) {
   SDL_GL_ResetAttributes();
@@ -56,30 +68,62 @@ void RequestGLSurface(int bits) {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
-// Switches the window to the display mode closest to width x height.
-// Returns false when the display refuses.
-bool SwitchToFullscreen(SDL_Window* window, int width, int height) {
-  SDL_DisplayMode wanted{};
-  wanted.w = width;
-  wanted.h = height;
-  SDL_DisplayMode mode{};
-  const int display = SDL_GetWindowDisplayIndex(window);
-  if (display < 0 || !SDL_GetClosestDisplayMode(display, &wanted, &mode)) return false;
-  if (SDL_SetWindowDisplayMode(window, &mode) != 0) return false;
-  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) return false;
+// Fullscreen takes the desktop as it is; when no fullscreen window can be
+// had, a window does. The fullscreen window is made the display's size from
+// the start (see CoverDisplay).
+SDL_Window* OpenWindow(const TGLWindow& window, bool fullscreen) {
+  const int width = displayChoice.WindowWidth > 0 ? displayChoice.WindowWidth : window.Width;
+  const int height = displayChoice.WindowHeight > 0 ? displayChoice.WindowHeight : window.Height;
+  windowPlace = SDL_Rect{0, 0, width, height};
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+  if (fullscreen) {
+    SDL_Rect display{};
+    if (SDL_GetDisplayBounds(0, &display) == 0)
+      if (SDL_Window* sdlWindow = SDL_CreateWindow(window.Title, display.x, display.y, display.w, display.h,
+                                                   flags | SDL_WINDOW_FULLSCREEN_DESKTOP))
+        return sdlWindow;
+    ShowMessage("Error", "Unable to switch to fullscreen!");
+  }
+  return SDL_CreateWindow(window.Title, 0, 0, width, height, flags);
+}
+
+void PlaceWindow(SDL_Window* window, const SDL_Rect& place) {
+  SDL_SetWindowPosition(window, place.x, place.y);
+  SDL_SetWindowSize(window, place.w, place.h);
+}
+
+// A window manager makes a fullscreen window cover its display. A bare X
+// server has none, and SDL would then only believe that the window covers
+// it; so the window takes the display's place and size itself first.
+void CoverDisplay(SDL_Window* window) {
+  SDL_Rect display{};
+  if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &display) == 0) PlaceWindow(window, display);
+}
+
+void EnterFullscreen(SDL_Window* window) {
+  SDL_GetWindowPosition(window, &windowPlace.x, &windowPlace.y);
+  SDL_GetWindowSize(window, &windowPlace.w, &windowPlace.h);
+  CoverDisplay(window);
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    PlaceWindow(window, windowPlace);
+    return;
+  }
   SDL_ShowCursor(SDL_DISABLE);
-  return true;
+}
+
+// Back to the window's own place and size, whatever SDL kept for it.
+void LeaveFullscreen(SDL_Window* window) {
+  if (SDL_SetWindowFullscreen(window, 0) != 0) return;
+  PlaceWindow(window, windowPlace);
+  SDL_ShowCursor(SDL_ENABLE);
 }
 
 void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
   RequestGLSurface(window.Bits);
-  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (fullscreen ? 0 : SDL_WINDOW_RESIZABLE);
-  SDL_Window* sdlWindow = SDL_CreateWindow(window.Title, 0, 0, window.Width, window.Height, flags);
+  SDL_Window* sdlWindow = OpenWindow(window, fullscreen && DisplayIsVisible());
   if (!sdlWindow) FailCreation(window, "Unable to create window!");
   window.Window = sdlWindow;
   window.DeviceContext = sdlWindow;
-  if (fullscreen && DisplayHasModes() && !SwitchToFullscreen(sdlWindow, window.Width, window.Height))
-    ShowMessage("Error", "Unable to switch to fullscreen!");
   window.RenderContext = SDL_GL_CreateContext(sdlWindow);
   if (!window.RenderContext) FailCreation(window, "Unable to create an OpenGL rendering context");
   if (SDL_GL_MakeCurrent(sdlWindow, window.RenderContext) != 0)
@@ -88,12 +132,25 @@ void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
   SDL_GL_SetSwapInterval(1);
 }
 
+// Without framebuffer objects the frames are drawn straight into the window.
+void MakeFrame(const TGLWindow& window) {
+  if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) return;
+  CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y"));
+}
+
+// Without a separate frame the window is the frame, and its size is the
+// frame's size.
+void FollowWindowSize(int width, int height) {
+  if (HasFrame()) return;
+  currentWindow.Width = width;
+  currentWindow.Height = height;
+  ResizeGLScene(width, height);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      currentWindow.Width = event.data1;
-      currentWindow.Height = event.data2;
-      ResizeGLScene(event.data1, event.data2);
+      FollowWindowSize(event.data1, event.data2);
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       NoteKeyboardFocus(true);
@@ -106,10 +163,29 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
   }
 }
 
+bool IsAltEnter(const SDL_KeyboardEvent& event) {
+  return event.keysym.scancode == SDL_SCANCODE_RETURN && (event.keysym.mod & KMOD_ALT) != 0 && event.repeat == 0;
+}
+
+void HandleEvent(const SDL_Event& event) {
+  if (event.type == SDL_WINDOWEVENT) HandleWindowEvent(event.window);
+  if (event.type == SDL_KEYDOWN && IsAltEnter(event.key)) ToggleFullscreen();
+}
+
+void Present(SDL_Window* window) {
+  if (HasFrame()) {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    PresentFrame(width, height);
+  }
+  SDL_GL_SwapWindow(window);
+}
+
 }  // namespace
 
+void SetDisplayChoice(const TDisplayChoice& choice) { displayChoice = choice; }
+
 TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const char* title) {
-  fullscreenRequested = fullscreen;
   TGLWindow window;
   window.Title = title;
   window.Width = width;
@@ -120,9 +196,11 @@ TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const c
     throw EProgramStop("Failed to register the window class!");
   }
   videoStarted = true;
-  CreateWindowAndContext(window, fullscreen);
+  CreateWindowAndContext(window, FullscreenWanted(fullscreen));
+  MakeFrame(window);
   SDL_ShowWindow(SdlWindow(window));
   SDL_RaiseWindow(SdlWindow(window));
+  if (IsFullscreen(SdlWindow(window))) SDL_ShowCursor(SDL_DISABLE);
   ResizeGLScene(width, height);
   InitGLState();
   currentWindow = window;
@@ -131,10 +209,11 @@ TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const c
 
 void KillGLWindow(TGLWindow window) {
   SDL_Window* sdlWindow = SdlWindow(window);
-  if (fullscreenRequested) {
-    if (sdlWindow) SDL_SetWindowFullscreen(sdlWindow, 0);
+  if (sdlWindow) {
+    if (IsFullscreen(sdlWindow)) SDL_SetWindowFullscreen(sdlWindow, 0);
     SDL_ShowCursor(SDL_ENABLE);
   }
+  if (window.RenderContext && SDL_GL_GetCurrentContext() == window.RenderContext) DestroyFrame();
   if (window.RenderContext && SDL_GL_MakeCurrent(sdlWindow, nullptr) != 0)
     ShowMessage("Error", "Release of DC and RC failed!");
   if (window.RenderContext) SDL_GL_DeleteContext(window.RenderContext);
@@ -149,12 +228,21 @@ bool PumpMessagesAndSwap(const TGLWindow& window) {
   SDL_Event event;
   if (SDL_PollEvent(&event)) {
     if (event.type == SDL_QUIT) return true;
-    if (event.type == SDL_WINDOWEVENT) HandleWindowEvent(event.window);
+    HandleEvent(event);
     return false;
   }
   if (frameSink) frameSink(window);
-  SDL_GL_SwapWindow(SdlWindow(window));
+  Present(SdlWindow(window));
   return false;
+}
+
+void ToggleFullscreen() {
+  SDL_Window* window = SdlWindow(currentWindow);
+  if (!window) return;
+  if (IsFullscreen(window))
+    LeaveFullscreen(window);
+  else
+    EnterFullscreen(window);
 }
 
 void ResizeGLScene(int width, int height) {

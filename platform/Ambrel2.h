@@ -1,9 +1,10 @@
-// The window unit: one top-level window with its OpenGL context, the default
-// GL state, the perspective projection that follows the window size, the
-// message pump that presents frames, and teardown.
+// The window unit: one top-level window with its OpenGL context, the frame
+// of the size asked for that every picture is drawn into (see AmbFrame), the
+// default GL state and projection, the message pump that presents frames
+// scaled into the window, fullscreen on the desktop's own mode, and teardown.
 //
-// State: the current window (a copy of the last record made), the fullscreen
-// flag as requested at creation, FarPlane, and the optional frame sink.
+// State: the current window (a copy of the last record made), the display
+// choice, FarPlane, and the optional frame sink.
 // Leaves behind: an OpenGL context current on the calling thread from
 // MakeGLWindow to KillGLWindow.
 #pragma once
@@ -26,11 +27,29 @@ struct TGLWindow {
 // Far clipping distance of every perspective projection.
 extern float FarPlane;
 
+// How the window is shown, chosen before MakeGLWindow (the program's options).
+enum class TScreenMode { AsAsked, Window, Fullscreen };
+struct TDisplayChoice {
+  TScreenMode Screen = TScreenMode::AsAsked;  // AsAsked: MakeGLWindow's argument decides
+  // The size a window (not fullscreen) opens at; 0 x 0 is the frame's size.
+  // Lets the scaled picture be seen at other sizes where nobody can resize.
+  int WindowWidth = 0;
+  int WindowHeight = 0;
+};
+void SetDisplayChoice(const TDisplayChoice& choice);
+
+// Width and height are the frame's: the record, the projection and every
+// picture keep them whatever the window's size. Fullscreen fills the desktop
+// at its own mode; the frame is scaled into it.
 TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const char* title);
 void KillGLWindow(TGLWindow window);
 // Flushes GL, then either handles one waiting event or presents the frame.
-// Returns true when the event taken was a close request.
+// Returns true when the event taken was a close request. Alt+Enter switches
+// between fullscreen and a window; a window's size change only changes where
+// the frame lands in it.
 bool PumpMessagesAndSwap(const TGLWindow& window);
+// Between fullscreen on the desktop's mode and a window of the last size.
+void ToggleFullscreen();
 void ResizeGLScene(int width, int height);
 void InitGLState();
 void SetTwoSided(bool twoSided);
@@ -38,10 +57,11 @@ void SetTwoSided(bool twoSided);
 // True while an OpenGL context is current on the calling thread.
 bool HasCurrentGLContext();
 
-// The record of the window made last (width and height follow resizes).
+// The record of the window made last: width and height are the frame's
+// (they follow a resized window only where there is no separate frame).
 const TGLWindow& CurrentWindow();
 
 // Called by PumpMessagesAndSwap with the finished frame just before it is
-// presented, while the back buffer can still be read.
+// presented, while the frame is bound for reading.
 using FrameSink = std::function<void(const TGLWindow& window)>;
 void SetFrameSink(FrameSink sink);

@@ -191,9 +191,9 @@ void RunMainLoop() {
   while (!LoopShouldEnd()) RunFrame();
 }
 
-int RunTavix() {
+int RunShow() {
+  const TStopSignals stopSignals;
   try {
-    EnterDataFolder();
     StartUp();
     BeginSchedule();
     RunMainLoop();
@@ -209,4 +209,9 @@ int RunTavix() {
   }
   RestoreDisplay();
   return 1;
+}
+
+int RunTavix() {
+  EnterDataFolder();
+  return RunShow();
 }

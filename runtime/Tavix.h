@@ -25,6 +25,9 @@ void UpdateSineClock();
 bool LoopShouldEnd();
 
 void RunMainLoop();
-// The whole program: data folder, StartUp, RunMainLoop, ShutDown; a fatal
-// file error is shown through the message sink. Returns the exit status.
+// StartUp, RunMainLoop, ShutDown with the files of the current folder; a
+// fatal file error is shown through the message sink. SIGINT and SIGTERM end
+// the loop as Escape does. Returns the exit status.
+int RunShow();
+// The whole program: the data folder, then RunShow.
 int RunTavix();

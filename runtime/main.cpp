@@ -1,4 +1,25 @@
-// The demo program: takes no arguments and reads no settings.
-#include "Tavix.h"
+// The demo program: its only options choose how the picture is shown. A
+// command line that cannot be run ends with the usage, before any window.
+#include <iostream>
 
-int main() { return RunTavix(); }
+#include "Ambrel2.h"
+#include "Tavix.h"
+#include "tvOptions.h"
+
+int main(int argc, char** argv) {
+  TTavixOptions options;
+  try {
+    options = ParseTavixOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const ETavixUsage& error) {
+    std::cerr << "tavix: " << error.what() << "\n\n" << TavixHelpText();
+    return 2;
+  }
+  if (options.Help) {
+    std::cout << TavixHelpText();
+    return 0;
+  }
+  TDisplayChoice display;
+  display.Screen = options.Screen;
+  SetDisplayChoice(display);
+  return RunTavix();
+}

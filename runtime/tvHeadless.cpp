@@ -39,8 +39,10 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
   SetFrameSink([&options, &result, &tick](const TGLWindow& window) {
     ++result.FramesPresented;
     if (options.OnFrame) options.OnFrame(window);
-    if (options.FramesPerSecond == 0) tick += options.MsPerFrame;
-    else tick = options.FirstTick + uint32_t(result.FramesPresented * 1000 / options.FramesPerSecond);
+    if (options.FramesPerSecond == 0)
+      tick += options.MsPerFrame;
+    else
+      tick = options.FirstTick + uint32_t(result.FramesPresented * 1000 / options.FramesPerSecond);
   });
 }
 
@@ -65,7 +67,7 @@ THeadlessResult RunHeadless(const THeadlessOptions& options) {
     return result;
   }
   InstallSeams(options, result, tick);
-  result.ExitCode = RunTavix();
+  result.ExitCode = RunShow();
   RemoveSeams();
   if (!startFolder.empty() && chdir(startFolder.c_str()) != 0) result.ExitCode = 1;
   return result;

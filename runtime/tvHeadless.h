@@ -19,13 +19,13 @@ struct TScriptedKey {
 };
 
 struct THeadlessOptions {
-  std::string DataDir;         // folder holding the demo's files
-  uint32_t MsPerFrame = 30;    // virtual time per presented frame
+  std::string DataDir;       // folder holding the demo's files; empty: the current one
+  uint32_t MsPerFrame = 30;  // virtual time per presented frame
   // When not 0, replaces MsPerFrame for rates whose frame is not a whole
   // number of ms: frame n is presented at FirstTick + n * 1000 / FramesPerSecond
   // (rounded down), so the clock never drifts from the frame count.
   uint32_t FramesPerSecond = 0;
-  uint32_t FirstTick = 1000;   // virtual tick count at start
+  uint32_t FirstTick = 1000;  // virtual tick count at start
   std::vector<TScriptedKey> Keys;
   // Called for every presented frame (wait screen and loading frames too).
   std::function<void(const TGLWindow& window)> OnFrame;

@@ -77,7 +77,6 @@ void OpenPicturesWindow() {
 TRgba8 BackBufferPixel(int x, int y) {
   uint8_t p[4] = {};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
   return TRgba8{p[0], p[1], p[2], 255};
 }

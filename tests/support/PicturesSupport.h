@@ -44,7 +44,7 @@ std::string WriteScratchFile(const std::string& folder, const std::string& name,
 
 // Opens the 800 x 600 test window once per process (offscreen driver).
 void OpenPicturesWindow();
-// One pixel of the back buffer, window coordinates from the lower-left.
+// One pixel of the frame being drawn, from its lower-left corner.
 TRgba8 BackBufferPixel(int x, int y);
 // Level 0 of a texture as RGBA bytes, bottom row first.
 std::vector<uint8_t> TextureLevel0(uint32_t texture, int& width, int& height);

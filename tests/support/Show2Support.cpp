@@ -67,14 +67,12 @@ void OpenShowWindow() {
 
 TRgb ReadBackPixel(int x, int y) {
   unsigned char p[4] = {};
-  glReadBuffer(GL_BACK);
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
   return {p[0], p[1], p[2]};
 }
 
 void SaveBackBufferPpm(const std::string& fileName, int width, int height) {
   std::vector<unsigned char> rgb(size_t(width) * height * 3);
-  glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -26,7 +26,7 @@ struct TRgb {
 // target and the light the late scenes use, as the start-up does.
 void OpenShowWindow();
 
-// One pixel of the back buffer, window coordinates from the lower-left.
+// One pixel of the frame being drawn, from its lower-left corner.
 TRgb ReadBackPixel(int x, int y);
-// The whole back buffer as a binary PPM (for looking at a frame).
+// The whole frame being drawn as a binary PPM (for looking at it).
 void SaveBackBufferPpm(const std::string& fileName, int width, int height);

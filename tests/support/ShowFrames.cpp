@@ -29,7 +29,6 @@ TFrameShot ReadFrame(const TGLWindow& window) {
   frame.Width = window.Width;
   frame.Height = window.Height;
   frame.Rgb.resize(static_cast<size_t>(frame.Width) * frame.Height * 3);
-  glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, frame.Width, frame.Height, GL_RGB, GL_UNSIGNED_BYTE, frame.Rgb.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -15,7 +15,7 @@ struct TShotPixel {
   int r = 0, g = 0, b = 0;
 };
 
-// One frame of the back buffer, bottom row first (window coordinates).
+// The frame being drawn, bottom row first (frame coordinates).
 struct TFrameShot {
   int Width = 0;
   int Height = 0;

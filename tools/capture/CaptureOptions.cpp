@@ -1,9 +1,12 @@
-// Command-line parsing for tavix-capture.
+// Command-line parsing for tavix-capture: CLI11 finds the options and their
+// values; the values are checked here, in our own words.
 #include "CaptureOptions.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <sstream>
 
@@ -41,30 +44,57 @@ void CheckCombination(const TCaptureOptions& o, bool offsetGiven) {
   if (o.Bench && writesFiles) throw ECaptureUsage("--bench measures rendering alone and writes no files");
 }
 
+struct TValueOption {
+  const char* Name;
+  std::function<void(const std::string& value)> Take;
+};
+
+// The value given last; an option without one is an error.
+std::string LastValue(const TValueOption& option, const CLI::Option& parsed) {
+  if (parsed.results().empty() || parsed.results().back().empty())
+    throw ECaptureUsage(std::string(option.Name) + " needs a value");
+  return parsed.results().back();
+}
+
 }  // namespace
 
 TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
   TCaptureOptions o;
   bool offsetGiven = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw ECaptureUsage(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--help" || arg == "-h") o.Help = true;
-    else if (arg == "--bench") o.Bench = true;
-    else if (arg == "--data") o.DataDir = value();
-    else if (arg == "--fps") o.Fps = uint32_t(ParseNumber(arg, value(), 1, 1000));
-    else if (arg == "--frames") o.FramesDir = value();
-    else if (arg == "--at") o.AtMoments = ParseMoments(value());
-    else if (arg == "--out") o.OutDir = value();
-    else if (arg == "--parts") o.PartsDir = value();
-    else if (arg == "--offset") o.PartOffsetMs = uint32_t(ParseNumber(arg, value(), 0, 3600000)), offsetGiven = true;
-    else if (arg == "--video") o.VideoFile = value();
-    else if (arg == "--keys") o.KeysFile = value();
-    else throw ECaptureUsage("unknown option \"" + arg + "\" (see --help)");
+  const TValueOption valueOptions[] = {
+      {"--data", [&](const std::string& v) { o.DataDir = v; }},
+      {"--fps", [&](const std::string& v) { o.Fps = uint32_t(ParseNumber("--fps", v, 1, 1000)); }},
+      {"--frames", [&](const std::string& v) { o.FramesDir = v; }},
+      {"--at", [&](const std::string& v) { o.AtMoments = ParseMoments(v); }},
+      {"--out", [&](const std::string& v) { o.OutDir = v; }},
+      {"--parts", [&](const std::string& v) { o.PartsDir = v; }},
+      {"--offset",
+       [&](const std::string& v) {
+         o.PartOffsetMs = uint32_t(ParseNumber("--offset", v, 0, 3600000)), offsetGiven = true;
+       }},
+      {"--video", [&](const std::string& v) { o.VideoFile = v; }},
+      {"--keys", [&](const std::string& v) { o.KeysFile = v; }},
+  };
+  CLI::App app;
+  app.set_help_flag();
+  // Left-over arguments are reported by name, the same way for every kind.
+  app.allow_extras();
+  // As given more than once, the last value counts.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_flag("--help,-h", o.Help);
+  app.add_flag("--bench", o.Bench);
+  std::vector<CLI::Option*> parsed;
+  for (const TValueOption& option : valueOptions) parsed.push_back(app.add_option(option.Name)->expected(0, 1));
+  // CLI11 takes the arguments last one first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    throw ECaptureUsage(error.what());
   }
+  if (!app.remaining().empty()) throw ECaptureUsage("unknown option \"" + app.remaining().front() + "\" (see --help)");
+  for (size_t i = 0; i < parsed.size(); ++i)
+    if (parsed[i]->count() > 0) valueOptions[i].Take(LastValue(valueOptions[i], *parsed[i]));
   if (!o.Help) CheckCombination(o, offsetGiven);
   return o;
 }

@@ -1,0 +1,30 @@
+// The fixed frame: every picture of the program is drawn into an off-screen
+// target of the size the window was asked for (a framebuffer object with a
+// colour and a 24-bit depth renderbuffer), whatever size the window really
+// has, and each finished frame is scaled into the window with its shape kept.
+// Where no framebuffer object can be made, frames go straight to the window.
+//
+// State: the framebuffer object, its two renderbuffers and its size.
+// Leaves behind: the frame bound for drawing and reading from CreateFrame to
+// DestroyFrame (PresentFrame binds it again before it returns).
+#pragma once
+
+// Makes the frame, cleared, and binds it. Returns false, with nothing made
+// and the window bound, when the context cannot complete one. rowsTopFirst
+// stores the rows as Mesa stores a window's (GL_MESA_framebuffer_flip_y).
+bool CreateFrame(int width, int height, bool rowsTopFirst);
+// Releases the frame and binds the window; needs the context still current.
+void DestroyFrame();
+bool HasFrame();
+
+// Where a frame lands in a window: the largest box of the frame's shape that
+// fits, centred (in whole pixels, origin at the lower-left corner).
+struct TFrameBox {
+  int X = 0, Y = 0, Width = 0, Height = 0;
+};
+TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowHeight);
+
+// Scales the finished frame into the window's back buffer, linearly
+// filtered, with black bars where the shapes differ. Every piece of GL state
+// is as it was afterwards; only the window's back buffer has changed.
+void PresentFrame(int windowWidth, int windowHeight);

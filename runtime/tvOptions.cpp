@@ -1,0 +1,55 @@
+// The command line of tavix, read with CLI11; the help text is our own.
+#include "tvOptions.h"
+
+#include <CLI/CLI.hpp>
+
+TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
+  CLI::App app;
+  app.set_help_flag();
+  // Left-over arguments are reported by name, the same way for every kind.
+  app.allow_extras();
+  TTavixOptions options;
+  bool window = false, fullscreen = false;
+  app.add_flag("--help,-h", options.Help);
+  app.add_flag("--window", window);
+  app.add_flag("--fullscreen", fullscreen);
+  // CLI11 takes the arguments last one first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    throw ETavixUsage(error.what());
+  }
+  if (!app.remaining().empty()) throw ETavixUsage("unknown option \"" + app.remaining().front() + "\"");
+  if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
+  if (window) options.Screen = TScreenMode::Window;
+  if (fullscreen) options.Screen = TScreenMode::Fullscreen;
+  return options;
+}
+
+std::string TavixHelpText() {
+  return R"(Usage: tavix [--window | --fullscreen]
+
+Plays the Tavix demo: a loading screen, then a fixed sequence of 3D scenes
+over its music. The picture is always drawn at 800 x 600 and scaled to fill
+the screen or the window with its 4:3 shape kept (black bars where the shapes
+differ); the desktop's resolution is never changed. The demo's files are read
+from the folder "data" below the current folder, or else from the "data"
+folder beside the program.
+
+  --fullscreen   fill the screen (the default)
+  --window       play in an 800 x 600 window that can be resized
+  --help         this text
+
+Keys:
+  Escape         end the demo (Ctrl+C or SIGTERM from a terminal do the same)
+  Alt+Enter      switch between fullscreen and a window
+  Tab            while held, show the scenes 100 ms ahead and run the
+                 animations at their fastest
+  2              set the demo clock to 25 seconds
+  C, P, S        clear the time-sync table, record the next scene's start,
+                 save the table to timesync.dat
+  Space          show how long the current scene has been running
+  Return         start a test shake of the camera
+)";
+}

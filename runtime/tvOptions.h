@@ -1,0 +1,27 @@
+// The command line of tavix: how the picture is shown, and nothing else.
+//
+// State: none; parsing is a pure function of the arguments.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Ambrel2.h"
+
+struct TTavixOptions {
+  TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
+  bool Help = false;
+};
+
+// A command line that cannot be run; the text says what is wrong.
+class ETavixUsage : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses argv[1..]; throws ETavixUsage for unknown options and for --window
+// together with --fullscreen.
+TTavixOptions ParseTavixOptions(const std::vector<std::string>& args);
+// The options and the keys.
+std::string TavixHelpText();
