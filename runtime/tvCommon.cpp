@@ -121,11 +121,12 @@ int32_t NextPartDue() {
   return NextIndex++;
 }
 
-void PlotTimeSync() {
+bool PlotTimeSync() {
   // Past the last entry a plot has nowhere to go and is dropped.
-  if (PlotIndex < 0 || PlotIndex >= TimeSyncEntries) return;
+  if (PlotIndex < 0 || PlotIndex >= TimeSyncEntries) return false;
   TimeSyncTable[size_t(PlotIndex)] = uint32_t(DemoTime);
   ++PlotIndex;
+  return true;
 }
 
 void ClearTimeSync() {
