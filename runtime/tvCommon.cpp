@@ -194,6 +194,20 @@ void SetRandomSeed(uint32_t seed) { randomSeed = seed; }
 
 // ---- letterbox -----------------------------------------------------------------
 
+namespace {
+
+// What drawing the picture leaves switched on and off. The next frame's
+// scene relies on it (its meshes on depth testing above all), so a frame
+// without the picture must hand it on just the same.
+void LeavePictureState() {
+  glDisable(GL_COLOR_MATERIAL);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace
+
 void DrawLetterbox() {
   const float w = float(MainWindow.Width), h = float(MainWindow.Height);
   Begin2D();
@@ -203,6 +217,9 @@ void DrawLetterbox() {
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glColor4f(1, 1, 1, 1);
   // Without its picture the frame keeps just the bands.
-  if (TexWsTavix != 0xFFFFFFFFu) DrawImage(TexWsTavix, 0, 0, w, h);
+  if (TexWsTavix != 0xFFFFFFFFu)
+    DrawImage(TexWsTavix, 0, 0, w, h);
+  else
+    LeavePictureState();
   End2D();
 }

@@ -91,4 +91,6 @@ void SetRandomSeed(uint32_t seed);
 
 // ---- letterbox -----------------------------------------------------------------
 
+// Leaves blending on with (GL_SRC_COLOR, GL_ONE), lighting, depth testing and
+// texturing on and colour material off, whether or not the picture loaded.
 void DrawLetterbox();
