@@ -25,6 +25,8 @@ void CheckFaces(const std::vector<TFace>& faces, size_t vertexCount, const std::
 TReaderOutcome Run3ds(const uint8_t* data, size_t size) {
   try {
     const T3DSFile file = Parse3DS(data, size, "fuzz.3ds");
+    // The loader refuses a file of another kind when it fetches the first mesh.
+    if (file.WrongRoot) return TReaderOutcome::Refused;
     for (const T3DSMesh& m : file.Meshes) {
       Require(m.TexCoords.size() == m.Vertices.size(), "3ds: mapping count differs from vertex count");
       CheckFaces(m.Faces, m.Vertices.size(), "3ds");
