@@ -72,8 +72,12 @@ TPixelBuffer BlankImage(uint32_t width, uint32_t height, TPixelFormat format) {
   return image;
 }
 
-// The stored image's name is the file name up to its first ".".
-std::string ResourceName(const std::string& fileName) { return fileName.substr(0, fileName.find('.')); }
+// The stored image's name is the file name up to its first "."; a name
+// without one has no stored image of its own (the empty name).
+std::string ResourceName(const std::string& fileName) {
+  const size_t dot = fileName.find('.');
+  return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
+}
 
 bool FetchResource(const std::string& type, const std::string& fileName, const std::string& notFoundCaption,
                    std::vector<uint8_t>& bytes) {
@@ -85,6 +89,9 @@ bool FetchResource(const std::string& type, const std::string& fileName, const s
   bytes = it->second;
   return true;
 }
+
+// Bytes of one stored BMP row: its pixels padded to a multiple of 4 bytes.
+uint64_t BmpRowStride(uint32_t width, uint32_t bitCount) { return (uint64_t(width) * bitCount + 31) / 32 * 4; }
 
 // Copies each row's pixels out of the 4-byte-aligned rows of a BMP, turning
 // B, G, R into R, G, B. Rows past the data read stay zero.
@@ -334,7 +341,7 @@ TDecodeResult DecodeBmp(const uint8_t* data, size_t size, const std::string& nam
   const size_t offset = BmpHeadersSize + paletteBytes;
   if (width < 0 || height < 0 || !SaneImageSize(uint64_t(width), uint64_t(height)))
     return readFailure("Error reading bitmap data");
-  const uint64_t dataSize = imageSize ? imageSize : uint64_t(width) * uint64_t(height) * bitCount / 8;
+  const uint64_t dataSize = imageSize ? imageSize : BmpRowStride(uint32_t(width), bitCount) * uint64_t(height);
   if (dataSize > size - offset) return readFailure("Error reading bitmap data");
   TPixelBuffer image = BlankImage(uint32_t(width), uint32_t(height), TPixelFormat::RGB);
   CopyBmpRows(data + offset, dataSize, image);

@@ -48,7 +48,7 @@ bool LoadTgaFile(const std::string& fileName, uint32_t& texture, bool fromResour
 void LoadImageFile(const std::string& fileName, uint32_t& texture, bool fromResource);
 
 // Images stored inside the program: type "BMP", "JPEG" or "TGA", name = the
-// file name up to its first ".".
+// file name up to its first "." (empty for a file name without one).
 void RegisterResourceImage(const std::string& type, const std::string& name, std::vector<uint8_t> bytes);
 
 // ---- shared by the two TGA loaders ------------------------------------------

@@ -209,9 +209,14 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
   const TChunkReader in(data, size, fileName);
   T3DSFile file;
   file.FileName = fileName;
+  // A file of another kind is told apart by its first two bytes before any
+  // length is trusted; it is reported as such when its first mesh is fetched.
+  if (size >= 2 && !IsContainer(in.U16(0))) {
+    file.WrongRoot = true;
+    return file;
+  }
   if (size < 6) in.Fail("the file is too short for a chunk (" + std::to_string(size) + " bytes)", 0);
   const TChunk root = in.ChunkAt(0, size);
-  file.WrongRoot = !IsContainer(root.Id);
   TChunk editor;
   if (!FindEditor(in, root, 1, editor)) return file;
   for (size_t at = editor.Data; at < editor.End;) {

@@ -23,7 +23,7 @@ struct T3DSMesh {
 };
 
 // The parsed file. A root that is neither 0x4D4D nor 0xC23D is remembered and
-// reported when the first mesh is fetched.
+// reported when the first mesh is fetched; nothing past it is read.
 struct T3DSFile {
   std::string FileName;
   bool WrongRoot = false;

@@ -4,8 +4,10 @@
 //
 // State: the particles, the emit colour, the two brushes, the particle
 // texture and the part camera's eye. The particles advance only while the
-// part plays. A frame leaves fog off, face culling off, blending on with
-// (GL_SRC_COLOR, GL_ONE) from the letterbox, and depth testing on.
+// part plays. A frame leaves fog off, blending on with (GL_SRC_COLOR, GL_ONE)
+// from the letterbox, and depth testing on; face culling off once the model
+// is drawn, that is on every frame but one at part time 0, which leaves
+// culling as it found it.
 #include "tvEffect1.h"
 
 #include <GL/gl.h>

@@ -153,9 +153,10 @@ void HandleOperatorKeys() {
     OverlayText = "Timesync CLEARED";
   }
   if (KeyDown(CharToScanCode('p'))) {
-    PlotTimeSync();
+    // A dropped plot locks the keys too: the lock is what shows the message.
     SyncLock = 300;
-    OverlayText = "Timesync PLOT[" + std::to_string(PlotIndex - 1) + "]: " + std::to_string(DemoTime);
+    OverlayText = PlotTimeSync() ? "Timesync PLOT[" + std::to_string(PlotIndex - 1) + "]: " + std::to_string(DemoTime)
+                                 : "Timesync FULL: plot dropped";
   }
   if (KeyDown(CharToScanCode('s'))) {
     SaveTimeSync("timesync.dat");

@@ -121,11 +121,12 @@ int32_t NextPartDue() {
   return NextIndex++;
 }
 
-void PlotTimeSync() {
+bool PlotTimeSync() {
   // Past the last entry a plot has nowhere to go and is dropped.
-  if (PlotIndex < 0 || PlotIndex >= TimeSyncEntries) return;
+  if (PlotIndex < 0 || PlotIndex >= TimeSyncEntries) return false;
   TimeSyncTable[size_t(PlotIndex)] = uint32_t(DemoTime);
   ++PlotIndex;
+  return true;
 }
 
 void ClearTimeSync() {
@@ -206,6 +207,16 @@ const std::vector<TImageBand>& LetterboxPictureBands() {
   return bands;
 }
 
+// What drawing the picture leaves switched on and off. The next frame's
+// scene relies on it (its meshes on depth testing above all), so a frame
+// without the picture must hand it on just the same.
+void LeavePictureState() {
+  glDisable(GL_COLOR_MATERIAL);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+}
+
 }  // namespace
 
 void DrawLetterbox() {
@@ -217,6 +228,9 @@ void DrawLetterbox() {
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glColor4f(1, 1, 1, 1);
   // Without its picture the frame keeps just the bands.
-  if (TexWsTavix != 0xFFFFFFFFu) DrawImageBands(TexWsTavix, 0, 0, w, h, LetterboxPictureBands());
+  if (TexWsTavix != 0xFFFFFFFFu)
+    DrawImageBands(TexWsTavix, 0, 0, w, h, LetterboxPictureBands());
+  else
+    LeavePictureState();
   End2D();
 }

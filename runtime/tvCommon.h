@@ -69,7 +69,9 @@ extern int32_t PlotIndex;
 
 void ResetTimeSync();
 int32_t NextPartDue();
-void PlotTimeSync();
+// Writes the demo clock into the next entry; false when the table is full
+// and the plot was dropped.
+bool PlotTimeSync();
 void ClearTimeSync();
 void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);
@@ -89,4 +91,6 @@ void SetRandomSeed(uint32_t seed);
 
 // ---- letterbox -----------------------------------------------------------------
 
+// Leaves blending on with (GL_SRC_COLOR, GL_ONE), lighting, depth testing and
+// texturing on and colour material off, whether or not the picture loaded.
 void DrawLetterbox();

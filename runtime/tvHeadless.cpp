@@ -25,14 +25,15 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
-void HoldScriptedKeys(const std::vector<TScriptedKey>& keys, TKeyStates& states) {
-  for (const TScriptedKey& key : keys)
+void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
+  for (const TScriptedKey& key : options.Keys)
     if (DemoTime >= key.FromMs && DemoTime < key.ToMs) states[key.ScanCode] = 0x80;
+  if (options.EndRequested && options.EndRequested()) states[DIK_ESCAPE] = 0x80;
 }
 
 void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint32_t& tick) {
   SetTickSource([&tick] { return tick; });
-  SetKeySource([&options](TKeyStates& states) { HoldScriptedKeys(options.Keys, states); });
+  SetKeySource([&options](TKeyStates& states) { HoldScriptedKeys(options, states); });
   SetMessageSink([&result](const std::string& caption, const std::string& text) {
     result.Messages.push_back(TRecordedMessage{caption, text});
   });

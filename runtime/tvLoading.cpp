@@ -153,6 +153,7 @@ void Load3DObjects() {
   ShowLoadingProgress("Loading 3D data", 30);
   StarAniBrush = std::make_unique<TAmbAniBrush>();
   StarAniBrush->LoadFromFile("star.aab");
+  StarAniBrush->Enabled = true;
   StarAniBrush->Scale(0.001f);
   StarAniBrush->Rotate(MakeVector(270, 0, 0));
   StarAniBrush->SetAnimation(0);

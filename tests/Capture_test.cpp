@@ -1,10 +1,12 @@
 // The capture tool: its command line and key scripts, the contact sheet and
 // frame-time pieces, and whole runs of tavix-capture on the built data
-// (determinism, scripted time-sync recording, part pictures, video).
+// (determinism, scripted time-sync recording, part pictures, video, a failed
+// output).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -298,6 +300,28 @@ TEST(CaptureRun, ClearThenPlotRewritesEntryZero) {
   const TToolRun result = RunTool("--fps 250 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt"));
   ASSERT_EQ(result.Status, 0) << result.Output;
   EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == TimeSyncBytes({3900}));
+  fs::remove_all(data);
+}
+
+TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
+  // An encoder that dies after a few hundred kilobytes, during the wait
+  // screen. Had the show played on, its keys would have cleared and saved
+  // the time-sync table at 3.9 s.
+  const fs::path data = CopyOfData("failed");
+  const std::string table = ReadFileBytes(data / "timesync.dat");
+  WriteFileBytes(data / "ffmpeg", "#!/bin/sh\nhead -c 300000 >/dev/null\nexit 3\n");
+  fs::permissions(data / "ffmpeg", fs::perms::owner_all);
+  WriteFileBytes(data / "keys.txt", "c 3900\ns 3900\n");
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (data.string() + ":" + path).c_str(), 1);
+  const TToolRun result = RunTool("--fps 250 --data " + Arg(data) + " --keys " + Arg(data / "keys.txt") + " --video " +
+                                  Arg(data / "show.mp4"));
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(result.Status, 1) << result.Output;
+  const std::string reason = "Cannot write the video " + (data / "show.mp4").string() +
+                             ": ffmpeg stopped taking frames (Broken pipe; ffmpeg exited with status 3)";
+  EXPECT_NE(result.Output.find(reason), std::string::npos) << result.Output;
+  EXPECT_TRUE(ReadFileBytes(data / "timesync.dat") == table) << "the show played on";
   fs::remove_all(data);
 }
 

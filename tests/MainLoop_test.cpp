@@ -114,6 +114,19 @@ TEST_F(MainLoop, PlotThenPlotWithin200FramesDoesNothing) {
   EXPECT_EQ(OverlayText, "Timesync PLOT[1]: 6010");
 }
 
+TEST_F(MainLoop, PlotIntoAFullTableSaysSoAndKeepsTheTable) {
+  TimeSyncTable.fill(0xFFFFFFFFu);
+  PlotIndex = TimeSyncEntries;
+  clock.Tick = 5000;
+  Unlock();
+  Hold('p');
+  Frame();
+  EXPECT_EQ(OverlayText, "Timesync FULL: plot dropped");
+  EXPECT_EQ(PlotIndex, TimeSyncEntries);
+  EXPECT_EQ(TimeSyncTable[200], 0xFFFFFFFFu);
+  EXPECT_EQ(SyncLock, 301);
+}
+
 TEST_F(MainLoop, SpaceShowsPartTimeAndReturnStartsAShake) {
   TimeSyncTable.fill(0xFFFFFFFFu);
   clock.Tick = 1500;

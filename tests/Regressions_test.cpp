@@ -60,6 +60,23 @@ TEST(Regressions, FaultsOtherThanTheAbsorbedOnesAreRefused) {
   }
 }
 
+// The fuzz targets pass over large pictures the reader would decode, and
+// nothing else: small ones and sizes the reader refuses by itself go through.
+TEST(Regressions, FuzzTargetsPassOverOnlyLargePicturesTheReaderWouldDecode) {
+  if (!fs::exists(fs::path(TAVIX_DATA_DIR) / "tavixm.bmp")) GTEST_SKIP() << "no generated data";
+  const fs::path source = fs::path(TAVIX_SOURCE_DIR) / "tests";
+  const std::pair<fs::path, bool> cases[] = {
+      {source / "fixtures/images/odd24.bmp", false},       {source / "fixtures/images/halves.jpg", false},
+      {source / "fixtures/images/rgba32rle.tga", false},   {source / "regressions/huge_dimensions.bmp", false},
+      {source / "regressions/huge_dimensions.jpg", false}, {source / "regressions/tiny_file_huge_image.tga", false},
+      {fs::path(TAVIX_DATA_DIR) / "tavixm.bmp", true},     {fs::path(TAVIX_DATA_DIR) / "logo.jpg", true},
+      {fs::path(TAVIX_DATA_DIR) / "clouds2.tga", true}};
+  for (const auto& [file, above] : cases) {
+    const std::vector<uint8_t> bytes = FileBytes(file);
+    EXPECT_EQ(AboveFuzzCap(*FuzzEntryForFile(file.filename().string()), bytes.data(), bytes.size()), above) << file;
+  }
+}
+
 // The entries accept the demo's own files, so the fuzzers start from inputs
 // that reach deep into each reader.
 TEST(Regressions, EntriesAcceptTheGeneratedData) {

@@ -210,6 +210,7 @@ TEST(StartUp, FillsTheSharedAssetsAndTheSceneSetUps) {
   EXPECT_EQ(Camera.Eye.z, 200.0f);
   EXPECT_EQ(LightPosition.x, 200.0f);
   ASSERT_TRUE(StarAniBrush && EnvObject && HelixBrush && StarBrush);
+  EXPECT_TRUE(StarAniBrush->Enabled);
   EXPECT_FALSE(TunnelBrush);  // the only brush the shutdown releases
 
   // The fountain's waiting sprites sit on the shape's vertices but the last.

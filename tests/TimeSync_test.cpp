@@ -95,7 +95,7 @@ TEST_F(TimeSync, PlotAfterClearWritesEntryZeroAgain) {
 TEST_F(TimeSync, PlotsPastTheLastEntryAreDropped) {
   for (int32_t i = 0; i < 202; ++i) {
     DemoTime = 10 + i;
-    PlotTimeSync();
+    EXPECT_EQ(PlotTimeSync(), i < 201) << i;
   }
   EXPECT_EQ(TimeSyncTable[200], 210u);
   EXPECT_EQ(PlotIndex, 201);

@@ -1,5 +1,7 @@
 // A libFuzzer target around one reader; TAVIX_FUZZ_ENTRY names which.
 // Refusals are fine; a broken promise or a sanitizer report is a finding.
+// Pictures announced above FuzzPixelCap are rejected (kept out of the
+// corpus) before they reach the reader.
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (AboveFuzzCap(*entry, data, size)) return -1;
   try {
     entry->Run(data, size);
   } catch (const TReaderBroken& broken) {

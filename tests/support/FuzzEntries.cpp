@@ -1,7 +1,11 @@
 // The readers' fuzz entry points and the checks of what they accept.
 #include "FuzzEntries.h"
 
+#include <jpeglib.h>
+
 #include <algorithm>
+#include <csetjmp>
+#include <cstring>
 
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
@@ -13,21 +17,26 @@
 
 namespace {
 
-void Require(bool holds, const std::string& what) {
+// Checks run per vertex, face or byte take a plain text: building a string
+// for every check would cost more than the reading it checks.
+void Require(bool holds, const char* what) {
   if (!holds) throw TReaderBroken(what);
 }
 
-void CheckFaces(const std::vector<TFace>& faces, size_t vertexCount, const std::string& owner) {
-  for (const TFace& f : faces)
-    Require(f.a < vertexCount && f.b < vertexCount && f.c < vertexCount, owner + ": face index past the vertices");
+void Require(bool holds, const std::string& what) { Require(holds, what.c_str()); }
+
+void CheckFaces(const std::vector<TFace>& faces, size_t vertexCount, const char* what) {
+  for (const TFace& f : faces) Require(f.a < vertexCount && f.b < vertexCount && f.c < vertexCount, what);
 }
 
 TReaderOutcome Run3ds(const uint8_t* data, size_t size) {
   try {
     const T3DSFile file = Parse3DS(data, size, "fuzz.3ds");
+    // The loader refuses a file of another kind when it fetches the first mesh.
+    if (file.WrongRoot) return TReaderOutcome::Refused;
     for (const T3DSMesh& m : file.Meshes) {
       Require(m.TexCoords.size() == m.Vertices.size(), "3ds: mapping count differs from vertex count");
-      CheckFaces(m.Faces, m.Vertices.size(), "3ds");
+      CheckFaces(m.Faces, m.Vertices.size(), "3ds: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
   } catch (const EFileError&) {
@@ -39,7 +48,7 @@ TReaderOutcome RunAbr(const uint8_t* data, size_t size) {
   try {
     for (const TBrushFileMesh& m : ParseBrushFile(data, size, "fuzz.abr")) {
       Require(m.TexCoords.size() == m.Vertices.size(), "abr: mapping count differs from vertex count");
-      CheckFaces(m.Faces, m.Vertices.size(), "abr");
+      CheckFaces(m.Faces, m.Vertices.size(), "abr: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
   } catch (const EFileError&) {
@@ -55,7 +64,7 @@ TReaderOutcome RunAab(const uint8_t* data, size_t size) {
       for (const TVertexFrame& f : m.VertexFrames) Require(f.size() == v, "aab: frame of the wrong length");
       for (const TVertexFrame& f : m.NormalFrames) Require(f.size() == v, "aab: normal frame of the wrong length");
       Require(m.TexCoords.size() == v, "aab: mapping count differs from vertex count");
-      CheckFaces(m.Faces, v, "aab");
+      CheckFaces(m.Faces, v, "aab: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
   } catch (const EFileError&) {
@@ -74,13 +83,19 @@ TReaderOutcome RunMaterial(const uint8_t* data, size_t size) {
   }
 }
 
-// Stands in for the GL upload: touches every byte the upload would read.
+// Stands in for the GL upload: reads every byte the upload would read, a row
+// at a time through memcpy, whose whole range the address sanitizer checks
+// in one go (a loop over the bytes costs the fuzzer far more than the decode).
 uint32_t ReadEveryUploadByte(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels) {
   const size_t rowBytes = size_t(width) * (format == TPixelFormat::RGBA ? 4 : 3);
   const size_t stride = (rowBytes + 3) & ~size_t(3);
+  if (rowBytes == 0) return 1u;
+  std::vector<uint8_t> row(rowBytes);
   uint32_t sum = 0;
-  for (size_t row = 0; row < height; ++row)
-    for (size_t i = 0; i < rowBytes; ++i) sum += pixels[row * stride + i];
+  for (size_t y = 0; y < height; ++y) {
+    std::memcpy(row.data(), pixels + y * stride, rowBytes);
+    sum += row.back();  // keeps each copy from being optimised away
+  }
   return sum | 1u;
 }
 
@@ -126,13 +141,69 @@ TReaderOutcome RunTimeSync(const uint8_t* data, size_t size) {
   return TReaderOutcome::Accepted;
 }
 
+// ---- announced picture sizes ----------------------------------------------------
+
+uint32_t LE16(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8); }
+
+TAnnouncedSize TgaAnnouncedSize(const uint8_t* data, size_t size) {
+  if (size < 18) return {};
+  return {LE16(data + 12), LE16(data + 14)};
+}
+
+// Negative sides are refused before anything is allocated.
+TAnnouncedSize BmpAnnouncedSize(const uint8_t* data, size_t size) {
+  if (size < 14 + 12) return {};
+  const auto side = [&](size_t at) {
+    const int32_t v = int32_t(LE16(data + at) | LE16(data + at + 2) << 16);
+    return v < 0 ? 0 : uint64_t(v);
+  };
+  return {side(14 + 4), side(14 + 8)};
+}
+
+struct TJpegHeaderError {
+  jpeg_error_mgr Pub;
+  jmp_buf Jump;
+};
+
+[[noreturn]] void JpegHeaderFailed(j_common_ptr cinfo) {
+  longjmp(reinterpret_cast<TJpegHeaderError*>(cinfo->err)->Jump, 1);
+}
+
+void JpegHeaderQuiet(j_common_ptr, int) {}
+
+// The frame size as libjpeg reads it from the header, the same reading the
+// decoder starts with; libjpeg errors jump back here, so nothing in this
+// frame has a destructor.
+TAnnouncedSize JpgAnnouncedSize(const uint8_t* data, size_t size) {
+  jpeg_decompress_struct cinfo;
+  TJpegHeaderError err;
+  cinfo.err = jpeg_std_error(&err.Pub);
+  err.Pub.error_exit = JpegHeaderFailed;
+  err.Pub.emit_message = JpegHeaderQuiet;
+  if (setjmp(err.Jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return {};
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+  const TAnnouncedSize announced{cinfo.image_width, cinfo.image_height};
+  jpeg_destroy_decompress(&cinfo);
+  return announced;
+}
+
 }  // namespace
 
 const std::vector<TFuzzEntry>& FuzzEntries() {
   static const std::vector<TFuzzEntry> entries = {
-      {"3ds", {".3ds"}, Run3ds},          {"abr", {".abr"}, RunAbr},           {"aab", {".aab"}, RunAab},
-      {"mat", {".mat"}, RunMaterial},     {"tga", {".tga"}, RunTga},           {"bmp", {".bmp"}, RunBmp},
-      {"jpg", {".jpg", ".jpeg"}, RunJpg}, {"timesync", {".dat"}, RunTimeSync},
+      {"3ds", {".3ds"}, Run3ds},
+      {"abr", {".abr"}, RunAbr},
+      {"aab", {".aab"}, RunAab},
+      {"mat", {".mat"}, RunMaterial},
+      {"tga", {".tga"}, RunTga, TgaAnnouncedSize},
+      {"bmp", {".bmp"}, RunBmp, BmpAnnouncedSize},
+      {"jpg", {".jpg", ".jpeg"}, RunJpg, JpgAnnouncedSize},
+      {"timesync", {".dat"}, RunTimeSync},
   };
   return entries;
 }
@@ -149,4 +220,10 @@ const TFuzzEntry* FuzzEntryForFile(const std::string& fileName) {
       if (fileName.size() >= ext.size() && fileName.compare(fileName.size() - ext.size(), ext.size(), ext) == 0)
         return &e;
   return nullptr;
+}
+
+bool AboveFuzzCap(const TFuzzEntry& entry, const uint8_t* data, size_t size) {
+  if (!entry.AnnouncedSize) return false;
+  const TAnnouncedSize announced = entry.AnnouncedSize(data, size);
+  return SaneImageSize(announced.Width, announced.Height) && announced.Width * announced.Height > FuzzPixelCap;
 }

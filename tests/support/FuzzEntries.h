@@ -19,6 +19,10 @@
 
 enum class TReaderOutcome { Accepted, Refused };
 
+struct TAnnouncedSize {
+  uint64_t Width = 0, Height = 0;
+};
+
 class TReaderBroken : public std::logic_error {
  public:
   using std::logic_error::logic_error;
@@ -28,7 +32,20 @@ struct TFuzzEntry {
   std::string Name;                     // "3ds", "abr", "aab", "mat", "tga", "bmp", "jpg", "timesync"
   std::vector<std::string> Extensions;  // files of the data folder that seed it
   TReaderOutcome (*Run)(const uint8_t* data, size_t size);
+  // For the picture readers: the size the header announces (0 x 0 when
+  // there is no readable header). Null for the other readers.
+  TAnnouncedSize (*AnnouncedSize)(const uint8_t* data, size_t size) = nullptr;
 };
+
+// The fuzz targets pass over pictures that the reader would decode but that
+// are announced larger than FuzzPixelCap: a tiny header can ask for 16
+// million pixels, and under the fuzzer's instrumentation every pixel of a
+// decode costs tens of nanoseconds, so even a 256 x 256 picture holds the
+// run to a few thousand inputs a second. A small picture reaches the same
+// code; sizes beyond the readers' own limits still go through, so that their
+// refusal is fuzzed too.
+constexpr uint64_t FuzzPixelCap = 128 * 128;
+bool AboveFuzzCap(const TFuzzEntry& entry, const uint8_t* data, size_t size);
 
 const std::vector<TFuzzEntry>& FuzzEntries();
 // The entry called `name`; throws std::out_of_range when there is none.

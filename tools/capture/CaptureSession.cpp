@@ -53,6 +53,8 @@ THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys
   if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
   headless.Keys = std::move(keys);
   headless.OnFrame = [this](const TGLWindow& window) { OnFrame(window); };
+  // A failed output ends the show at once instead of playing it to its end.
+  headless.EndRequested = [this] { return !error_.empty(); };
   started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
   return headless;
 }

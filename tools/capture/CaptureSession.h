@@ -41,7 +41,8 @@ class TCaptureSession {
   ~TCaptureSession();
 
   // The runner's options: the data folder, the clock, the scripted keys
-  // (with an Escape after the last --at moment) and this session's frame hook.
+  // (with an Escape after the last --at moment), this session's frame hook,
+  // and Escape held from the frame after an output failed.
   THeadlessOptions HeadlessOptions(std::vector<TScriptedKey> keys);
   // Finishes the outputs and prints the bench table; returns the problems
   // found (empty when every requested output was written).

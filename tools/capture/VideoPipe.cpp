@@ -1,6 +1,7 @@
 // ffmpeg through popen: one encoding run fed frame by frame, one mux run.
 #include "VideoPipe.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,12 @@ std::string ShellQuote(const std::string& word) {
   std::string quoted = "'";
   for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+std::string EncoderEnd(int status) {
+  if (status != -1 && WIFEXITED(status)) return "ffmpeg exited with status " + std::to_string(WEXITSTATUS(status));
+  if (status != -1 && WIFSIGNALED(status)) return "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
+  return "ffmpeg's end is unknown";
 }
 
 std::string EncodeCommand(const std::string& ffmpeg, unsigned fps, int width, int height, const std::string& output) {
@@ -66,8 +73,13 @@ TVideoPipe::~TVideoPipe() {
 void TVideoPipe::Write(const TRgbImage& frame) {
   if (frame.Width != width_ || frame.Height != height_)
     throw std::runtime_error("The window changed size during the video");
-  if (std::fwrite(frame.Pixels.data(), 1, frame.Pixels.size(), pipe_) != frame.Pixels.size())
-    throw std::runtime_error("ffmpeg stopped taking frames for " + output_);
+  if (std::fwrite(frame.Pixels.data(), 1, frame.Pixels.size(), pipe_) == frame.Pixels.size()) return;
+  const std::string reason = std::strerror(errno);
+  // The encoder is gone or going; waiting for it tells how it ended.
+  const int status = pclose(pipe_);
+  pipe_ = nullptr;
+  throw std::runtime_error("Cannot write the video " + output_ + ": ffmpeg stopped taking frames (" + reason + "; " +
+                           EncoderEnd(status) + ")");
 }
 
 void TVideoPipe::Finish(const std::string& musicFile, double audioOffsetSeconds) {

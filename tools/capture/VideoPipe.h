@@ -14,6 +14,8 @@
 std::string FindProgram(const std::string& name);
 // Quotes a word for /bin/sh.
 std::string ShellQuote(const std::string& word);
+// How an encoder ended, from its wait status (as pclose returns it).
+std::string EncoderEnd(int status);
 
 // The encoder command reading width x height RGB frames at fps from stdin.
 std::string EncodeCommand(const std::string& ffmpeg, unsigned fps, int width, int height, const std::string& output);
@@ -31,7 +33,8 @@ class TVideoPipe {
   TVideoPipe(const TVideoPipe&) = delete;
   TVideoPipe& operator=(const TVideoPipe&) = delete;
 
-  // Throws std::runtime_error when the encoder no longer takes frames.
+  // Throws std::runtime_error naming the video and why when the encoder no
+  // longer takes frames; the encoder has then been waited for.
   void Write(const TRgbImage& frame);
   // Ends the encoding and muxes the music (none when musicFile is empty);
   // throws std::runtime_error when either ffmpeg run fails.
