@@ -2,8 +2,9 @@
 // and its presentation scaled into the window.
 //
 // State: the framebuffer object and its renderbuffers (0 while there is
-// none), the frame's size. Leaves behind: the frame bound from CreateFrame to
-// DestroyFrame; the renderbuffer binding at 0.
+// none), the frame's size, whether the frame is drawn straight into the
+// window. Leaves behind: the frame (or the window, when it has the frame's
+// size) bound from CreateFrame to DestroyFrame; the renderbuffer binding at 0.
 #define GL_GLEXT_PROTOTYPES
 #include "AmbFrame.h"
 
@@ -17,6 +18,10 @@ GLuint colourBuffer = 0;
 GLuint depthBuffer = 0;
 int frameWidth = 0;
 int frameHeight = 0;
+// A window of the frame's very size needs no scaling: the frame is then
+// drawn straight into its back buffer, which saves copying a whole frame
+// every time (about 1 ms at 800 x 600 on the CPU renderer).
+bool drawingToWindow = false;
 
 GLuint MakeRenderbuffer(GLenum format, int width, int height) {
   GLuint name = 0;
@@ -33,6 +38,7 @@ void ReleaseFrame() {
   glDeleteRenderbuffers(1, &colourBuffer);
   glDeleteRenderbuffers(1, &depthBuffer);
   frameBuffer = colourBuffer = depthBuffer = 0;
+  drawingToWindow = false;
 }
 
 // The blit and the clear of the bars obey the scissor test, the colour mask
@@ -54,6 +60,23 @@ struct TSavedWriteState {
     if (Scissor) glEnable(GL_SCISSOR_TEST);
   }
 };
+
+// The frame scaled into the window's back buffer with black bars around it.
+void ScaleFrameInto(int windowWidth, int windowHeight) {
+  const TFrameBox box = FitFrame(frameWidth, frameHeight, windowWidth, windowHeight);
+  if (box.Width <= 0 || box.Height <= 0) return;
+  const TSavedWriteState saved;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  // The back buffer holds nothing defined after a swap: the bars are drawn
+  // every time.
+  if (box.Width != windowWidth || box.Height != windowHeight) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  const bool unscaled = box.Width == frameWidth && box.Height == frameHeight;
+  glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.X, box.Y, box.X + box.Width, box.Y + box.Height,
+                    GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
+}
 
 }  // namespace
 
@@ -104,19 +127,12 @@ TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowH
   return box;
 }
 
+void BindFrameFor(int windowWidth, int windowHeight) {
+  drawingToWindow = windowWidth == frameWidth && windowHeight == frameHeight;
+  glBindFramebuffer(GL_FRAMEBUFFER, drawingToWindow ? 0 : frameBuffer);
+}
+
 void PresentFrame(int windowWidth, int windowHeight) {
-  const TFrameBox box = FitFrame(frameWidth, frameHeight, windowWidth, windowHeight);
-  if (box.Width <= 0 || box.Height <= 0) return;
-  const TSavedWriteState saved;
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  // The back buffer holds nothing defined after a swap: the bars are drawn
-  // every time.
-  if (box.Width != windowWidth || box.Height != windowHeight) {
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-  }
-  const bool unscaled = box.Width == frameWidth && box.Height == frameHeight;
-  glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.X, box.Y, box.X + box.Width, box.Y + box.Height,
-                    GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, frameBuffer);
+  if (!drawingToWindow) ScaleFrameInto(windowWidth, windowHeight);
+  BindFrameFor(windowWidth, windowHeight);
 }

@@ -6,7 +6,8 @@
 //
 // State: the framebuffer object, its two renderbuffers and its size.
 // Leaves behind: the frame bound for drawing and reading from CreateFrame to
-// DestroyFrame (PresentFrame binds it again before it returns).
+// DestroyFrame (PresentFrame binds it again before it returns), or the
+// window's own back buffer while the window has the frame's size.
 #pragma once
 
 // Makes the frame, cleared, and binds it. Returns false, with nothing made
@@ -24,7 +25,11 @@ struct TFrameBox {
 };
 TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowHeight);
 
+// Binds what the next frame is drawn into: the window itself when it has the
+// frame's very size (nothing to scale), the frame otherwise.
+void BindFrameFor(int windowWidth, int windowHeight);
 // Scales the finished frame into the window's back buffer, linearly
-// filtered, with black bars where the shapes differ. Every piece of GL state
-// is as it was afterwards; only the window's back buffer has changed.
+// filtered, with black bars where the shapes differ (nothing to do when it
+// was drawn there), then binds what the next frame is drawn into. Every other
+// piece of GL state is as it was; only the window's back buffer has changed.
 void PresentFrame(int windowWidth, int windowHeight);

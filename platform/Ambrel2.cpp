@@ -135,7 +135,10 @@ void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
 // Without framebuffer objects the frames are drawn straight into the window.
 void MakeFrame(const TGLWindow& window) {
   if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) return;
-  CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y"));
+  if (!CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y"))) return;
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(SdlWindow(window), &width, &height);
+  BindFrameFor(width, height);
 }
 
 // Without a separate frame the window is the frame, and its size is the

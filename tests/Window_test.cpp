@@ -237,6 +237,10 @@ TEST_F(Window, FrameIsScaledIntoTheCentredBoxWithBlackBars) {
   for (const TCase& c : cases) {
     SetDisplayChoice({TScreenMode::Window, c.Width, c.Height});
     window = MakeGLWindow(800, 600, 32, false, "Tavix");
+    // A window of the frame's size is drawn into directly: nothing to scale.
+    GLint bound = -1;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound == 0, c.Width == 800 && c.Height == 600) << c.Width << " x " << c.Height;
     DrawTestFrame();
     const TFrameShot frame = PresentOnce(window);
     const TFrameShot shown = ReadWindow(c.Width, c.Height);
