@@ -215,6 +215,26 @@ void LeavePictureState() {
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
+  SetPerspectiveProjection();
+}
+
+// The bands are opaque black on whole pixel rows: clearing those rows gives
+// the very pixels an opaque rectangle blends there, at a fraction of the
+// cost. The scissor and the clear colour are put back as they were.
+void ClearBands(int width) {
+  GLfloat clearColour[4];
+  GLint scissorBox[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+  glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
+  glEnable(GL_SCISSOR_TEST);
+  glClearColor(0, 0, 0, 1);
+  glScissor(0, 0, width, 112);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glScissor(0, 488, width, 115);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
+  glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
 }
 
 }  // namespace
@@ -222,8 +242,7 @@ void LeavePictureState() {
 void DrawLetterbox() {
   const float w = float(MainWindow.Width), h = float(MainWindow.Height);
   Begin2D();
-  DrawRect(MakeColor(0, 0, 0, 1), 0, 0, w, 112);
-  DrawRect(MakeColor(0, 0, 0, 1), 0, 488, w, 115);
+  ClearBands(MainWindow.Width);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glColor4f(1, 1, 1, 1);
