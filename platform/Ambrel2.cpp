@@ -31,6 +31,7 @@ TDisplayChoice displayChoice;
 SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
 FrameSink frameSink;
+ContextEndHook contextEndHook;
 
 SDL_Window* SdlWindow(const TGLWindow& window) { return static_cast<SDL_Window*>(window.Window); }
 
@@ -216,7 +217,9 @@ void KillGLWindow(TGLWindow window) {
     if (IsFullscreen(sdlWindow)) SDL_SetWindowFullscreen(sdlWindow, 0);
     SDL_ShowCursor(SDL_ENABLE);
   }
-  if (window.RenderContext && SDL_GL_GetCurrentContext() == window.RenderContext) DestroyFrame();
+  const bool current = window.RenderContext && SDL_GL_GetCurrentContext() == window.RenderContext;
+  if (current && contextEndHook) contextEndHook();
+  if (current) DestroyFrame();
   if (window.RenderContext && SDL_GL_MakeCurrent(sdlWindow, nullptr) != 0)
     ShowMessage("Error", "Release of DC and RC failed!");
   if (window.RenderContext) SDL_GL_DeleteContext(window.RenderContext);
@@ -281,3 +284,5 @@ bool HasCurrentGLContext() { return SDL_GL_GetCurrentContext() != nullptr; }
 const TGLWindow& CurrentWindow() { return currentWindow; }
 
 void SetFrameSink(FrameSink sink) { frameSink = std::move(sink); }
+
+void SetContextEndHook(ContextEndHook hook) { contextEndHook = std::move(hook); }

@@ -65,3 +65,7 @@ const TGLWindow& CurrentWindow();
 // presented, while the frame is bound for reading.
 using FrameSink = std::function<void(const TGLWindow& window)>;
 void SetFrameSink(FrameSink sink);
+// Called by KillGLWindow while the context is still current, before it goes:
+// the last chance to collect frames whose read-back is still under way.
+using ContextEndHook = std::function<void()>;
+void SetContextEndHook(ContextEndHook hook);

@@ -37,6 +37,9 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
   SetMessageSink([&result](const std::string& caption, const std::string& text) {
     result.Messages.push_back(TRecordedMessage{caption, text});
   });
+  SetContextEndHook([&options] {
+    if (options.OnContextEnd) options.OnContextEnd();
+  });
   SetFrameSink([&options, &result, &tick](const TGLWindow& window) {
     ++result.FramesPresented;
     if (options.OnFrame) options.OnFrame(window);
@@ -48,6 +51,7 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
 }
 
 void RemoveSeams() {
+  SetContextEndHook({});
   SetTickSource({});
   SetKeySource({});
   SetMessageSink({});

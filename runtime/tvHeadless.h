@@ -29,6 +29,8 @@ struct THeadlessOptions {
   std::vector<TScriptedKey> Keys;
   // Called for every presented frame (wait screen and loading frames too).
   std::function<void(const TGLWindow& window)> OnFrame;
+  // Called once while the context still exists, just before it goes.
+  std::function<void()> OnContextEnd;
   // Asked at every keyboard poll; once it says true, Escape is held, so the
   // show ends at the main loop's next turn through its usual shutdown.
   std::function<bool()> EndRequested;

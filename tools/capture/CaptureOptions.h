@@ -10,16 +10,16 @@
 #include <vector>
 
 struct TCaptureOptions {
-  std::string DataDir;               // empty: ./data, else the build's data folder
-  uint32_t Fps = 60;                 // frames per second of the virtual clock
-  std::string FramesDir;             // every frame as PNG
-  std::vector<int32_t> AtMoments;    // demo-clock moments to capture, ascending
-  std::string OutDir;                // where the --at frames go
-  std::string PartsDir;              // one picture per part and the contact sheet
-  uint32_t PartOffsetMs = 2500;      // offset into each part for --parts
-  std::string VideoFile;             // .mp4 with the music
-  std::string KeysFile;              // scripted keys
-  bool Bench = false;                // frame-time report, no files
+  std::string DataDir;             // empty: ./data, else the build's data folder
+  uint32_t Fps = 60;               // frames per second of the virtual clock
+  std::string FramesDir;           // every frame as PNG
+  std::vector<int32_t> AtMoments;  // demo-clock moments to capture, ascending
+  std::string OutDir;              // where the --at frames go
+  std::string PartsDir;            // one picture per part and the contact sheet
+  uint32_t PartOffsetMs = 2500;    // offset into each part for --parts
+  std::string VideoFile;           // .mp4 with the music
+  std::string KeysFile;            // scripted keys
+  bool Bench = false;              // frame-time report, no files
   bool Help = false;
 };
 

@@ -52,14 +52,15 @@ THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys
   headless.FramesPerSecond = options_.Fps;
   if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
   headless.Keys = std::move(keys);
-  headless.OnFrame = [this](const TGLWindow& window) { OnFrame(window); };
+  headless.OnFrame = [this](const TGLWindow&) { OnFrame(); };
+  headless.OnContextEnd = [this] { OnContextEnd(); };
   // A failed output ends the show at once instead of playing it to its end.
   headless.EndRequested = [this] { return !error_.empty(); };
   started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
   return headless;
 }
 
-void TCaptureSession::OnFrame(const TGLWindow& window) {
+void TCaptureSession::OnFrame() {
   const uint32_t tick = TickCount();
   if (frames_ == 0) firstTick_ = tick;
   if (!musicKnown_) musicKnown_ = MusicStartTick(musicTick_);
@@ -68,7 +69,7 @@ void TCaptureSession::OnFrame(const TGLWindow& window) {
     TimeFrame(show, tick);
   } else if (error_.empty()) {
     try {
-      CaptureFrame(window, show);
+      CaptureFrame(show);
     } catch (const std::exception& e) {
       error_ = e.what();
     }
@@ -77,17 +78,50 @@ void TCaptureSession::OnFrame(const TGLWindow& window) {
   ShowProgress(false);
 }
 
-void TCaptureSession::CaptureFrame(const TGLWindow& window, bool show) {
-  const bool moment = show && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_];
-  const bool part = show && parts_ && IsPart(CurrentPart) && parts_->Wants(CurrentPart);
-  if (options_.FramesDir.empty() && !video_ && !moment && !part) return;
-  const TRgbImage frame = ReadFrame(window.Width, window.Height);
-  if (!options_.FramesDir.empty()) WritePng(FramePictureName(options_.FramesDir, frames_), frame);
+// The frames still being read back are the last of the run.
+void TCaptureSession::OnContextEnd() {
+  try {
+    while (error_.empty() && reader_.Pending() > 0) Deliver();
+  } catch (const std::exception& e) {
+    error_ = e.what();
+  }
+  reader_.Release();
+}
+
+TCaptureSession::TFrameUse TCaptureSession::DecideUse(bool show) {
+  TFrameUse use;
+  use.Index = frames_;
   // One frame can stand for several moments that fall between two frames.
-  for (; moment && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_]; ++nextMoment_)
-    WritePng(options_.OutDir + "/at-" + std::to_string(options_.AtMoments[nextMoment_]) + ".png", frame);
-  if (part) parts_->Add(CurrentPart, PartTime, frame);
-  if (video_) video_->Write(frame);
+  for (; show && nextMoment_ < options_.AtMoments.size() && DemoTime >= options_.AtMoments[nextMoment_]; ++nextMoment_)
+    use.Moments.push_back(options_.AtMoments[nextMoment_]);
+  use.Part = show && parts_ && IsPart(CurrentPart) && parts_->Wants(CurrentPart);
+  use.PartNumber = CurrentPart;
+  use.PartTime = PartTime;
+  return use;
+}
+
+// A wanted frame's read-back is started now and its pixels are used one
+// frame later, while the next frame is being drawn.
+void TCaptureSession::CaptureFrame(bool show) {
+  TFrameUse use = DecideUse(show);
+  if (options_.FramesDir.empty() && !video_ && use.Moments.empty() && !use.Part) return;
+  if (reader_.Pending() == 2) Deliver();
+  reader_.Start();
+  uses_.push_back(std::move(use));
+  if (reader_.Pending() == 2) Deliver();
+}
+
+void TCaptureSession::Deliver() {
+  TRawFrame raw = reader_.Collect();
+  const TFrameUse use = std::move(uses_.front());
+  uses_.pop_front();
+  if (!options_.FramesDir.empty() || !use.Moments.empty() || use.Part) {
+    const TRgbImage frame = ToRgbImage(raw);
+    if (!options_.FramesDir.empty()) WritePng(FramePictureName(options_.FramesDir, use.Index), frame);
+    for (int32_t moment : use.Moments) WritePng(options_.OutDir + "/at-" + std::to_string(moment) + ".png", frame);
+    if (use.Part) parts_->Add(use.PartNumber, use.PartTime, frame);
+  }
+  if (video_) video_->Write(std::move(raw));
 }
 
 void TCaptureSession::TimeFrame(bool show, uint32_t tick) {
@@ -96,8 +130,10 @@ void TCaptureSession::TimeFrame(bool show, uint32_t tick) {
   const auto now = std::chrono::steady_clock::now();
   const double ms = std::chrono::duration<double, std::milli>(now - lastFrameEnd_).count();
   lastFrameEnd_ = now;
-  if (show && IsPart(CurrentPart)) frameTimes_.Add(CurrentPart, ms);
-  else if (!show) startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
+  if (show && IsPart(CurrentPart))
+    frameTimes_.Add(CurrentPart, ms);
+  else if (!show)
+    startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
 }
 
 double TCaptureSession::StartUpMs() const {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "CaptureImage.h"
 #include "CaptureOptions.h"
+#include "FrameGrab.h"
 #include "FrameTimes.h"
 #include "PartPictures.h"
 #include "VideoPipe.h"
@@ -49,9 +51,20 @@ class TCaptureSession {
   std::vector<std::string> Finish(std::ostream& report);
 
  private:
-  void OnFrame(const TGLWindow& window);
-  void WriteFramePictures(const TRgbImage& frame);
-  void CaptureFrame(const TGLWindow& window, bool show);
+  // What a frame being read back is wanted for, decided when it was shown.
+  struct TFrameUse {
+    uint64_t Index = 0;
+    std::vector<int32_t> Moments;  // the --at moments it stands for
+    bool Part = false;             // offered to the part pictures
+    int32_t PartNumber = 0;
+    uint32_t PartTime = 0;
+  };
+
+  void OnFrame();
+  void OnContextEnd();
+  TFrameUse DecideUse(bool show);
+  void CaptureFrame(bool show);
+  void Deliver();
   void TimeFrame(bool show, uint32_t tick);
   double StartUpMs() const;
   void ShowProgress(bool last);
@@ -60,6 +73,8 @@ class TCaptureSession {
   TCaptureOptions options_;
   std::unique_ptr<TVideoPipe> video_;
   std::unique_ptr<TPartPictures> parts_;
+  TFrameReader reader_{CaptureWidth, CaptureHeight};
+  std::deque<TFrameUse> uses_;  // of the frames being read back, oldest first
   size_t nextMoment_ = 0;
   uint64_t frames_ = 0;
   uint32_t firstTick_ = 0;

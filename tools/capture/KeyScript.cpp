@@ -34,8 +34,8 @@ TScriptedKey ParseLine(std::istringstream& words, const std::string& scriptName,
   if (key.ScanCode == 0) Fail(scriptName, line, "unknown key \"" + name + "\"");
   key.FromMs = ParseMoment(from, scriptName, line);
   // One frame: long enough to cover the longest step of the clock.
-  const int64_t end = to.empty() ? int64_t(key.FromMs) + int64_t(std::ceil(msPerFrame))
-                                 : int64_t(ParseMoment(to, scriptName, line));
+  const int64_t end =
+      to.empty() ? int64_t(key.FromMs) + int64_t(std::ceil(msPerFrame)) : int64_t(ParseMoment(to, scriptName, line));
   if (end <= key.FromMs) Fail(scriptName, line, "the key is released before it is pressed");
   key.ToMs = int32_t(std::min<int64_t>(end, std::numeric_limits<int32_t>::max()));
   return key;
