@@ -20,6 +20,8 @@
 #include "ContactSheet.h"
 #include "FrameTimes.h"
 #include "KeyScript.h"
+#include "ShortSchedule.h"
+#include "Show2Support.h"
 #include "VideoPipe.h"
 
 namespace fs = std::filesystem;
@@ -107,9 +109,9 @@ TRgbImage Crop(const TRgbImage& image, int x, int y, int width, int height) {
 // ---- command line and key scripts ------------------------------------------
 
 TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
-  const TCaptureOptions o =
-      ParseCaptureOptions({"--data", "d", "--fps", "25", "--at", "900,100,900", "--out", "o", "--parts", "p",
-                           "--offset", "40", "--video", "v.mp4", "--keys", "k.txt", "--frames", "f"});
+  const TCaptureOptions o = ParseCaptureOptions(
+      {"--data",   "d",  "--fps",   "25",    "--at",   "900,100,900", "--out",    "o", "--parts",   "p",
+       "--offset", "40", "--video", "v.mp4", "--keys", "k.txt",       "--frames", "f", "--part-ms", "3000"});
   EXPECT_EQ(o.DataDir, "d");
   EXPECT_EQ(o.Fps, 25u);
   EXPECT_EQ(o.AtMoments, (std::vector<int32_t>{100, 900}));
@@ -119,6 +121,7 @@ TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
   EXPECT_EQ(o.VideoFile, "v.mp4");
   EXPECT_EQ(o.KeysFile, "k.txt");
   EXPECT_EQ(o.FramesDir, "f");
+  EXPECT_EQ(o.PartMs, 3000u);
   EXPECT_DOUBLE_EQ(MsPerFrame(ParseCaptureOptions({})), 1000.0 / 60.0);
   EXPECT_TRUE(ParseCaptureOptions({"--help"}).Help);
   EXPECT_TRUE(ParseCaptureOptions({"-h"}).Help);
@@ -141,7 +144,8 @@ TEST(CaptureOptions, RejectsWhatCannotRunInItsOwnWords) {
       {{"--out", "o"}, "--out is only used with --at"},
       {{"--offset", "3"}, "--offset is only used with --parts"},
       {{"--bench", "--frames", "f"}, "--bench measures rendering alone and writes no files"},
-      {{"--bench", "--video", "v.mp4"}, "--bench measures rendering alone and writes no files"}};
+      {{"--bench", "--video", "v.mp4"}, "--bench measures rendering alone and writes no files"},
+      {{"--part-ms", "0"}, "--part-ms expects a whole number from 1 to 600000, not \"0\""}};
   for (const auto& [args, message] : bad) {
     try {
       ParseCaptureOptions(args);
@@ -150,6 +154,31 @@ TEST(CaptureOptions, RejectsWhatCannotRunInItsOwnWords) {
       EXPECT_EQ(e.what(), message);
     }
   }
+}
+
+// A short schedule links every data file but its own table, which holds the
+// parts' moments, and goes with everything in it.
+TEST(CaptureSetup, ShortScheduleKeepsTheDataAndItsOwnTable) {
+  std::string folder;
+  {
+    const TShortSchedule schedule(TAVIX_DATA_DIR, 3000);
+    folder = schedule.Folder();
+    EXPECT_TRUE(fs::is_symlink(folder + "/abstract.mp3"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}),
+              std::distance(fs::directory_iterator(TAVIX_DATA_DIR), {}));
+    const std::array<uint32_t, 201> moments = ReadTimeSyncMoments(folder + "/timesync.dat");
+    EXPECT_EQ(moments[0], 8000u);
+    EXPECT_EQ(moments[11], 41000u);
+    EXPECT_EQ(moments[12], 0u);
+  }
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST(CaptureProgress, TimeLeftGoesByThePaceSoFar) {
+  EXPECT_EQ(TimeLeftText(10000, 50000, 13), "1:05 left");
+  EXPECT_EQ(TimeLeftText(10000, 0, 13), "0:00 left");
+  EXPECT_EQ(TimeLeftText(0, 50000, 1), "");
+  EXPECT_EQ(TimeLeftText(10000, -5, 13), "");
 }
 
 TEST(KeyScript, MomentsAndSpans) {

@@ -3,11 +3,13 @@
 // 2 for a command line or folder that cannot be used.
 #include <csignal>
 #include <iostream>
+#include <memory>
 
 #include "CaptureOptions.h"
 #include "CaptureSession.h"
 #include "CaptureSetup.h"
 #include "KeyScript.h"
+#include "ShortSchedule.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ int Capture(const TCaptureOptions& options, const std::vector<TScriptedKey>& key
 int main(int argc, char** argv) {
   TCaptureOptions options;
   std::vector<TScriptedKey> keys;
+  std::unique_ptr<TShortSchedule> schedule;
   try {
     options = ParseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.Help) {
@@ -35,6 +38,10 @@ int main(int argc, char** argv) {
       return 0;
     }
     options = PrepareCapture(options, TAVIX_BUILD_DATA_DIR);
+    if (options.PartMs != 0) {
+      schedule = std::make_unique<TShortSchedule>(options.DataDir, options.PartMs);
+      options.DataDir = schedule->Folder();
+    }
     if (!options.KeysFile.empty()) keys = LoadKeyScript(options.KeysFile, MsPerFrame(options));
   } catch (const std::exception& e) {
     std::cerr << "tavix-capture: " << e.what() << "\n";

@@ -20,6 +20,7 @@ struct TCaptureOptions {
   std::string VideoFile;           // .mp4 with the music
   std::string KeysFile;            // scripted keys
   bool Bench = false;              // frame-time report, no files
+  uint32_t PartMs = 0;             // when not 0, every part lasts this long
   bool Help = false;
 };
 

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,6 +28,14 @@ std::string FramePictureName(const std::string& folder, uint64_t index) {
 }  // namespace
 
 bool IsShowFrame(int32_t demoTime) { return demoTime != 0; }
+
+std::string TimeLeftText(double demoMsDone, double demoMsLeft, double secondsSpent) {
+  if (demoMsDone <= 0 || secondsSpent <= 0 || demoMsLeft < 0) return "";
+  const long left = std::lround(demoMsLeft / demoMsDone * secondsSpent);
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld:%02ld left", left / 60, left % 60);
+  return text;
+}
 
 bool IsPart(int32_t part) { return part >= -1 && part <= 10; }
 
@@ -143,14 +152,25 @@ double TCaptureSession::StartUpMs() const {
   return total;
 }
 
+// The show ends at the last --at moment, or else at the table's moment of
+// part 11 (as loaded; the operator's keys can change it on the way).
+std::string TCaptureSession::TimeLeft(std::chrono::steady_clock::time_point now) const {
+  if (showStartDemoTime_ < 0) return "";
+  const double end = options_.AtMoments.empty() ? double(TimeSyncTable[11]) : double(options_.AtMoments.back());
+  return TimeLeftText(double(DemoTime - showStartDemoTime_), end - double(DemoTime),
+                      std::chrono::duration<double>(now - showStarted_).count());
+}
+
 void TCaptureSession::ShowProgress(bool last) {
   const auto now = std::chrono::steady_clock::now();
+  if (showStartDemoTime_ < 0 && IsShowFrame(DemoTime)) showStarted_ = now, showStartDemoTime_ = DemoTime;
   if (!last && now - lastProgress_ < std::chrono::milliseconds(250)) return;
   lastProgress_ = now;
   const double seconds = std::chrono::duration<double>(now - started_).count();
   const std::string where = IsShowFrame(DemoTime) ? "part " + std::to_string(CurrentPart) : "start-up";
-  std::fprintf(stderr, "\r%-9s  frames %8llu  %6.1f fps ", where.c_str(), static_cast<unsigned long long>(frames_),
-               seconds > 0 ? double(frames_) / seconds : 0.0);
+  std::fprintf(stderr, "\r%-9s  frames %8llu  %6.1f fps  %-12s", where.c_str(),
+               static_cast<unsigned long long>(frames_), seconds > 0 ? double(frames_) / seconds : 0.0,
+               last ? "" : TimeLeft(now).c_str());
   if (last) std::fputc('\n', stderr);
 }
 

@@ -35,6 +35,9 @@ bool IsPart(int32_t part);
 // Start-up frames that the bench leaves out: the fixed wait screen and the
 // fade, whose frame count follows the virtual clock, not the work done.
 bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick);
+// The estimate of the progress line: the rest of the show at the pace of the
+// show so far ("1:05 left"), or empty while there is no pace to go by.
+std::string TimeLeftText(double demoMsDone, double demoMsLeft, double secondsSpent);
 
 class TCaptureSession {
  public:
@@ -68,6 +71,7 @@ class TCaptureSession {
   void TimeFrame(bool show, uint32_t tick);
   double StartUpMs() const;
   void ShowProgress(bool last);
+  std::string TimeLeft(std::chrono::steady_clock::time_point now) const;
   void FinishVideo();
 
   TCaptureOptions options_;
@@ -90,4 +94,7 @@ class TCaptureSession {
   };
   std::vector<TStartUpFrame> startUpFrames_;
   std::chrono::steady_clock::time_point lastFrameEnd_, lastProgress_, started_;
+  // The first show frame: when it came and the demo clock it showed.
+  std::chrono::steady_clock::time_point showStarted_;
+  int32_t showStartDemoTime_ = -1;
 };
