@@ -70,3 +70,20 @@ test-asan: test-packages
 	cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j2 -E '$(ASAN_SKIP)'
+
+# make coverage: line and branch coverage of runtime/, platform/, engine/ and
+# parts/ by the whole suite (gcovr; a Debug build with --coverage in
+# build-cov), summary on the terminal and a page per file in
+# build-cov/coverage.html.
+COV_BUILD := build-cov
+
+.PHONY: coverage
+coverage: test-packages
+	@./.ci/install-packages gcovr
+	cmake -S . -B $(COV_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS=--coverage
+	cmake --build $(COV_BUILD)
+	find $(COV_BUILD) -name '*.gcda' -delete
+	cd $(COV_BUILD) && ctest -j2 --output-on-failure
+	gcovr -r . --object-directory $(COV_BUILD) -f 'runtime/' -f 'platform/' -f 'engine/' -f 'parts/' \
+	  --exclude-throw-branches --exclude-unreachable-branches -j 2 --print-summary \
+	  --html-details $(COV_BUILD)/coverage.html
