@@ -17,8 +17,7 @@ run: run-packages build-run
 
 test: test-packages build-all
 	cd $(BUILD) && ctest --output-on-failure -j2
-	@if command -v clang++ >/dev/null 2>&1; then $(MAKE) --no-print-directory fuzz-smoke; \
-	else echo "clang++ not found: the fuzz smoke run is skipped"; fi
+	$(MAKE) --no-print-directory sanitize
 
 run-packages:
 	@./.ci/install-packages $(RUN_PACKAGES)
@@ -43,33 +42,32 @@ video: run-packages configure
 	cmake --build $(BUILD) --target tavix-capture data
 	$(BUILD)/tavix-capture --video $(BUILD)/tavix.mp4
 
-# make fuzz: the file readers' libFuzzer targets (clang, ASan + UBSan) in
-# build-fuzz, their seed corpora gathered from the data and the test files.
-# make fuzz-smoke: each target FUZZ_SECONDS on its corpus, two at a time.
-# make test-asan: the tests under ASan + UBSan in build-asan, leaving out the
-# long whole-show and capture runs (ShortShow plays every part instead).
-FUZZ_BUILD := build-fuzz
-FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+# make sanitize (the second half of make test): one clang build in build-san,
+# instrumented for ASan, UBSan and libFuzzer, serves both the quick tests under
+# the sanitizers (the long show runs are left to the Release build; ShortShow
+# plays every part instead) and the fuzz targets, each of which then runs
+# FUZZ_SECONDS on its seed corpus (the data, the fixtures, the regressions).
+# make fuzz runs the targets longer: make fuzz FUZZ_SECONDS=300.
+SAN_BUILD := build-san
+SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+SAN_SKIP := WholeShow|Pictures|FirstHalf|Capture|DataGenerator
 FUZZ_TARGETS := 3ds abr aab mat tga bmp jpg timesync
-FUZZ_SECONDS := 30
-ASAN_BUILD := build-asan
-ASAN_SKIP := WholeShow|FirstHalf|Capture|DataGenerator
+FUZZ_SECONDS := 15
 
-.PHONY: fuzz fuzz-smoke test-asan
-fuzz: test-packages
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_FUZZ=ON \
-	  -DCMAKE_C_FLAGS="$(FUZZ_FLAGS)" -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
-	cmake --build $(FUZZ_BUILD) --target fuzz-targets
-	tests/fuzz/seeds.sh $(BUILD)/data . $(FUZZ_BUILD)/corpus
+.PHONY: sanitize sanitize-build fuzz
+sanitize-build: test-packages
+	CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_FUZZ=ON \
+	  -DCMAKE_C_FLAGS="$(SAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(SAN_FLAGS)"
+	cmake --build $(SAN_BUILD)
 
-fuzz-smoke: fuzz
-	printf '%s\n' $(FUZZ_TARGETS) | xargs -P2 -I{} tests/fuzz/smoke.sh $(FUZZ_BUILD) {} $(FUZZ_SECONDS)
+sanitize: sanitize-build
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j2 -E '$(SAN_SKIP)'
+	$(MAKE) --no-print-directory fuzz
 
-test-asan: test-packages
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_SANITIZE=ON
-	cmake --build $(ASAN_BUILD)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j2 -E '$(ASAN_SKIP)'
+fuzz: sanitize-build
+	tests/fuzz/seeds.sh $(SAN_BUILD)/data . $(SAN_BUILD)/corpus
+	printf '%s\n' $(FUZZ_TARGETS) | xargs -P2 -I{} tests/fuzz/smoke.sh $(SAN_BUILD) {} $(FUZZ_SECONDS)
 
 # make coverage: line and branch coverage of runtime/, platform/, engine/ and
 # parts/ by the whole suite (gcovr; a Debug build with --coverage in
