@@ -1,27 +1,92 @@
-// The frame loop's logic without drawing: demo clock, part changes, operator
-// keys and the sine clock, driven by a virtual clock and held keys.
+// The frame loop's logic without drawing, on a virtual clock with held keys:
+// the keyboard it reads (key codes, snapshots, focus); the time-sync table
+// (its file byte for byte, saves that fail part-way, the schedule's query);
+// the demo clock, the operator keys and their locks, and the test shake.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
 
 #include "AmbInput.h"
 #include "Ambrel2.h"
 #include "SpineSupport.h"
 #include "Tavix.h"
 #include "tvCommon.h"
+#include "tvHeadless.h"
+#include "tvPulsar.h"
 
 namespace {
 
 using namespace spine;
 
+// SDL scancodes are the USB keyboard usage numbers.
+TEST(Keyboard, SdlScancodesMapOntoSet1Codes) {
+  const std::pair<int, uint8_t> samples[] = {
+      {41, 0x01}, {30, 0x02},  {31, 0x03},  {39, 0x0B},  {45, 0x0C},  {43, 0x0F},  {20, 0x10}, {19, 0x19},
+      {40, 0x1C}, {224, 0x1D}, {4, 0x1E},   {22, 0x1F},  {6, 0x2E},   {29, 0x2C},  {53, 0x29}, {225, 0x2A},
+      {49, 0x2B}, {56, 0x35},  {229, 0x36}, {226, 0x38}, {44, 0x39},  {57, 0x3A},  {58, 0x3B}, {67, 0x44},
+      {68, 0x57}, {69, 0x58},  {83, 0x45},  {71, 0x46},  {95, 0x47},  {86, 0x4A},  {87, 0x4E}, {98, 0x52},
+      {99, 0x53}, {100, 0x56}, {88, 0x9C},  {228, 0x9D}, {84, 0xB5},  {85, 0x37},  {70, 0xB7}, {230, 0xB8},
+      {72, 0xC5}, {74, 0xC7},  {82, 0xC8},  {75, 0xC9},  {80, 0xCB},  {79, 0xCD},  {77, 0xCF}, {81, 0xD0},
+      {78, 0xD1}, {73, 0xD2},  {76, 0xD3},  {227, 0xDB}, {231, 0xDC}, {101, 0xDD}, {0, 0},     {511, 0}};
+  for (const auto& [usb, set1] : samples) EXPECT_EQ(ScanCodeFromSdl(usb), set1) << usb;
+}
+
+TEST(Keyboard, CharactersAndKeyNamesMapOntoScanCodes) {
+  const std::string chars = "abcdefghijklmnopqrstuvwxyz1234567890 .,-C!";
+  const uint8_t codes[42] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31,
+                             0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C, 0x02, 0x03,
+                             0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x39, 0x34, 0x33, 0x0C, 0x00, 0x00};
+  for (size_t i = 0; i < chars.size(); ++i) EXPECT_EQ(CharToScanCode(chars[i]), codes[i]) << chars[i];
+  const std::pair<const char*, uint8_t> names[] = {{"Escape", 0x01}, {"tab", 0x0F}, {"Return", 0x1C}, {"Space", 0x39},
+                                                   {"2", 0x03},      {"C", 0x2E},   {"F13", 0}};
+  for (const auto& [name, code] : names) EXPECT_EQ(ScanCodeFromKeyName(name), code) << name;
+}
+
+// KeyDown reads the last poll by the key code's low eight bits; out of focus
+// every key reads as up, and held keys are seen again once it comes back.
+TEST(Keyboard, KeyDownReadsTheLastPoll) {
+  THeldKeys keys;
+  EXPECT_FALSE(KeyDown(DIK_ESCAPE));  // no device yet
+  CreateKeyboard(TGLWindow{});
+  keys.Held = {DIK_ESCAPE};
+  EXPECT_FALSE(KeyDown(DIK_ESCAPE));  // not polled yet
+  EXPECT_EQ(PollKeyboard(), 0);
+  EXPECT_TRUE(KeyDown(0x101));
+  EXPECT_FALSE(KeyDown(DIK_TAB));
+  keys.Held = {DIK_TAB};
+  EXPECT_TRUE(KeyDown(DIK_ESCAPE));  // still the last snapshot
+  NoteKeyboardFocus(false);
+  EXPECT_NE(PollKeyboard(), 0);
+  EXPECT_FALSE(KeyDown(DIK_TAB));
+  NoteKeyboardFocus(true);
+  EXPECT_EQ(PollKeyboard(), 0);
+  EXPECT_TRUE(KeyDown(DIK_TAB));
+  FreeKeyboard();
+  EXPECT_FALSE(KeyDown(DIK_TAB));
+}
+
 class MainLoop : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSpineState();
+    CurrentPart = -1;
+    DemoTime = SyncLock = 0;
+    FrameDelta = PartTime = ShakeStart = 0;
+    FrameStep = 1.0f;
+    SineClock = SineValue = 0.0f;
+    OverlayText.clear();
+    ClearTimeSync();
+    ResetTimeSync();
     CreateKeyboard(TGLWindow{});
     StartTick = 1000;
     BeginSchedule();
+    TimeSyncTable.fill(0xFFFFFFFFu);
   }
   void TearDown() override { FreeKeyboard(); }
 
@@ -32,173 +97,217 @@ class MainLoop : public ::testing::Test {
     UpdateSineClock();
     clock.Tick += ms;
   }
-  void Hold(char key) { keys.Held.insert(CharToScanCode(key)); }
-  void Unlock() { SyncLock = 501; }
 
   TVirtualClock clock{1000};
   THeldKeys keys;
+  TScratchFolder folder;
+};
+using TimeSync = MainLoop;
+
+std::string PatternBytes(size_t size, uint8_t seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = char(uint8_t(seed + i * 7));
+  return bytes;
+}
+
+// The error a call throws, "" when it throws none.
+std::string ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EFileError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+// A file fills the entries it covers, little-endian, a partial last entry
+// only in its low bytes; a save replaces the file with the table's 804 bytes
+// in the usual file mode, and no temporary file stays behind.
+TEST_F(TimeSync, FileBytesAreTheTableLittleEndian) {
+  const std::pair<const char*, std::string> files[] = {{"full", PatternBytes(804, 3)},
+                                                       {"empty", ""},
+                                                       {"short", "\x01\x02\x03\x04\x05\x06"},
+                                                       {"overlong", PatternBytes(900, 9)}};
+  for (const auto& [name, bytes] : files) {
+    TimeSyncTable.fill(0xFFFFFFFFu);
+    WriteBytes(folder.File("in.dat"), bytes);
+    LoadTimeSync(folder.File("in.dat"));
+    const std::string image = (bytes + std::string(804, '\xFF')).substr(0, 804);
+    for (size_t i = 0; i < 201; ++i) {
+      const auto byte = [&](size_t b) { return uint32_t(uint8_t(image[4 * i + b])) << (8 * b); };
+      ASSERT_EQ(TimeSyncTable[i], byte(0) | byte(1) | byte(2) | byte(3)) << name << " entry " << i;
+    }
+    SaveTimeSync(folder.File("out.dat"));
+    const auto contents = folder.Contents();
+    EXPECT_EQ(contents.at("out.dat"), image) << name;
+    EXPECT_EQ(contents.size(), 2u) << name;
+  }
+  struct stat info {};
+  ASSERT_EQ(stat(folder.File("out.dat").c_str(), &info), 0);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(ErrorOf([&] { LoadTimeSync(folder.File("none.dat")); }), "Cannot open file " + folder.File("none.dat"));
+}
+
+// While alive, writes past the cap fail (instead of raising SIGXFSZ); no cap for 0.
+struct TFileSizeLimit {
+  explicit TFileSizeLimit(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit capped{bytes, saved.rlim_max};
+    if (bytes > 0) setrlimit(RLIMIT_FSIZE, &capped);
+  }
+  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+  rlimit saved{};
 };
 
-TEST_F(MainLoop, ClockStepIsTheThirdOfTheDeltaCappedAtTen) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
+// However a save fails, it names the file and leaves the folder exactly as
+// it was: the old table byte for byte, no temporary file.
+TEST_F(TimeSync, FailedSavesNameTheFileAndChangeNothing) {
+  const std::string old = PatternBytes(804, 1);
+  const struct {
+    const char *Name, *Target, *Message;
+    rlim_t SizeCap;
+    std::map<std::string, std::string> Files;
+  } faults[] = {{"table is a folder", "timesync.dat", "Cannot write file ", 0, {{"timesync.dat/keep", old}}},
+                {"folder is a file", "plain/timesync.dat", "Cannot create file ", 0, {{"plain", old}}},
+                {"file size limit", "timesync.dat", "Cannot write file ", 100, {{"timesync.dat", old}}}};
+  for (const auto& f : faults) {
+    const TScratchFolder scratch;
+    for (const auto& [name, bytes] : f.Files) {
+      std::filesystem::create_directories(std::filesystem::path(scratch.File(name)).parent_path());
+      WriteBytes(scratch.File(name), bytes);
+    }
+    TimeSyncTable.fill(0x55555555u);
+    const std::string error = ErrorOf([&] {
+      const TFileSizeLimit limit(f.SizeCap);
+      SaveTimeSync(scratch.File(f.Target));
+    });
+    EXPECT_EQ(error.rfind(f.Message + scratch.File(f.Target), 0), 0u) << f.Name << ": " << error;
+    EXPECT_EQ(scratch.Contents(), f.Files) << f.Name;
+  }
+}
+
+// An entry fires on the first query whose clock is strictly past it, one
+// entry per query; a clock before zero is past nothing.
+TEST_F(TimeSync, AnEntryFiresOnceTheClockIsStrictlyPastIt) {
+  const struct {
+    uint32_t Entry;
+    int32_t Next, Clock, Due;
+  } cases[] = {{1000, 0, 1000, -1}, {1000, 0, 1001, 0}, {1000, 3, 1001, 3}, {0xFFFFFFFFu, 0, INT32_MAX, -1},
+               {0, 0, -5, -1},      {0, 0, 1, 0},       {0, 201, 1, -1}};
+  for (const auto& c : cases) {
+    TimeSyncTable.fill(c.Entry);
+    NextIndex = c.Next;
+    DemoTime = c.Clock;
+    EXPECT_EQ(NextPartDue(), c.Due) << c.Entry << " at " << c.Clock;
+    EXPECT_EQ(NextIndex, c.Due == -1 ? c.Next : c.Next + 1);
+  }
+}
+
+// The step is a third of the clock's advance, at most 10 (also when the clock
+// went back). Tab moves the scenes and the next part query 100 ms ahead but
+// not the clock; the key 2 sets the clock to 25 s.
+TEST_F(MainLoop, DemoClockAndItsKeys) {
+  TimeSyncTable[0] = 2050;
   clock.Tick = 3000;
   Frame(6);
   EXPECT_EQ(DemoTime, 2000);
   EXPECT_FLOAT_EQ(FrameStep, 10.0f);  // the first frame comes from a clock at 0
   Frame(31);
-  EXPECT_EQ(FrameDelta, 6u);
   EXPECT_FLOAT_EQ(FrameStep, 2.0f);
+  keys.Held = {DIK_TAB};
   Frame();
   EXPECT_EQ(FrameDelta, 31u);
   EXPECT_FLOAT_EQ(FrameStep, 10.0f);
-  EXPECT_FLOAT_EQ(SineClock, 22.0f);
-  EXPECT_FLOAT_EQ(SineValue, std::sin(0.022f));
-}
-
-TEST_F(MainLoop, TabMovesOnlyTheCurrentFrameAheadButTheNextQuery) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  TimeSyncTable[0] = 2050;
-  clock.Tick = 3000;
-  Frame();
-  keys.Held.insert(DIK_TAB);
-  Frame();
-  EXPECT_EQ(DemoTime, 2110);
+  EXPECT_EQ(DemoTime, 2137);
   keys.Held.clear();
   Frame();
-  EXPECT_EQ(CurrentPart, 0);  // queried with last frame's 2110
-  EXPECT_EQ(DemoTime, 2020);
+  EXPECT_EQ(CurrentPart, 0);  // queried with last frame's 2137
+  EXPECT_EQ(DemoTime, 2047);
   EXPECT_FLOAT_EQ(FrameStep, 10.0f);  // the clock went back 90 ms
   Frame();
   EXPECT_FLOAT_EQ(FrameStep, 10.0f / 3.0f);
-}
-
-TEST_F(MainLoop, KeyTwoSetsTheClockTo25SecondsAndPartsNeverGoBack) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  for (int i = 0; i < 4; ++i) TimeSyncTable[size_t(i)] = uint32_t(i * 1000);
-  clock.Tick = 41000;
-  for (int i = 0; i < 5; ++i) Frame();
-  EXPECT_EQ(CurrentPart, 3);
-  Hold('2');
+  EXPECT_NEAR(SineValue, std::sin(0.0353333), 1e-6);
+  keys.Held = {DIK_2};
   Frame();
   keys.Held.clear();
   Frame();
   EXPECT_EQ(DemoTime, 25010);
-  EXPECT_FLOAT_EQ(FrameStep, 10.0f);
-  EXPECT_EQ(CurrentPart, 3);
 }
 
-TEST_F(MainLoop, LockedKeysWaitFor500FramesAfterStart) {
-  clock.Tick = 2000;
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  Hold('c');
-  for (int i = 0; i < 501; ++i) Frame();
-  EXPECT_TRUE(OverlayText.empty());
-  Frame();
-  EXPECT_EQ(OverlayText, "Timesync CLEARED");
-  EXPECT_EQ(TimeSyncTable[5], 0u);
-  EXPECT_EQ(SyncLock, 1);
-}
-
-TEST_F(MainLoop, PlotThenPlotWithin200FramesDoesNothing) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  clock.Tick = 5000;
-  Unlock();
-  Hold('p');
-  Frame();
-  EXPECT_EQ(OverlayText, "Timesync PLOT[0]: 4000");
-  EXPECT_EQ(SyncLock, 301);
-  for (int i = 0; i < 200; ++i) Frame();
-  EXPECT_EQ(PlotIndex, 1);
-  Frame();
-  EXPECT_EQ(PlotIndex, 2);
-  EXPECT_EQ(OverlayText, "Timesync PLOT[1]: 6010");
-}
-
-TEST_F(MainLoop, PlotIntoAFullTableSaysSoAndKeepsTheTable) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  PlotIndex = TimeSyncEntries;
-  clock.Tick = 5000;
-  Unlock();
-  Hold('p');
-  Frame();
-  EXPECT_EQ(OverlayText, "Timesync FULL: plot dropped");
-  EXPECT_EQ(PlotIndex, TimeSyncEntries);
-  EXPECT_EQ(TimeSyncTable[200], 0xFFFFFFFFu);
-  EXPECT_EQ(SyncLock, 301);
-}
-
-TEST_F(MainLoop, SpaceShowsPartTimeAndReturnStartsAShake) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  clock.Tick = 1500;
-  Frame(250);
-  Unlock();
-  keys.Held.insert(DIK_SPACE);
-  Frame();
-  EXPECT_EQ(OverlayText, "Ploted time: 750");
-  keys.Held = {DIK_RETURN};
-  Unlock();
-  Frame();
-  EXPECT_EQ(ShakeStart, 760u);
-  EXPECT_EQ(SyncLock, 401);
-  EXPECT_EQ(OverlayText, "Ploted time: 750");  // the old message shows again
-}
-
-TEST_F(MainLoop, SaveWritesTheTableIntoTheWorkingFolder) {
-  TScratchFolder folder;
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(folder.Path().c_str()), 0);
-  TimeSyncTable.fill(0x01020304u);
-  Unlock();
-  Hold('s');
-  Frame();
-  ASSERT_EQ(chdir(previous), 0);
-  EXPECT_EQ(OverlayText, "Timesync SAVED");
-  EXPECT_EQ(SyncLock, 1);
-  const std::string saved = ReadBytes(folder.File("timesync.dat"));
-  ASSERT_EQ(saved.size(), 804u);
-  EXPECT_EQ(saved.substr(0, 4), std::string("\x04\x03\x02\x01"));
-}
-
-TEST_F(MainLoop, KeysHeldTogetherAllActAndTheLastOneDecides) {
-  clock.Tick = 3000;
-  TimeSyncTable.fill(7);
-  Unlock();
-  Hold('c');
-  Hold('p');
-  Frame();
-  EXPECT_EQ(TimeSyncTable[0], 2000u);
-  EXPECT_EQ(TimeSyncTable[1], 0u);
-  EXPECT_EQ(OverlayText, "Timesync PLOT[0]: 2000");
-  EXPECT_EQ(SyncLock, 301);
-}
-
-TEST_F(MainLoop, EmptyTablePassesOnePartPerFrameAndEndsAtPart11) {
-  clock.Tick = 1100;
-  Frame();  // the first query sees the clock at 0
-  EXPECT_EQ(CurrentPart, -1);
-  for (int32_t part = 0; part <= 11; ++part) {
-    EXPECT_FALSE(LoopShouldEnd());
+// The locked keys act once the lock is past 500, all in the same frame: the
+// last that acts sets the lock, the last that writes one shows its message.
+TEST_F(MainLoop, OperatorKeysAndTheirLocks) {
+  const uint32_t U = 0xFFFFFFFFu;  // an entry nobody wrote
+  const struct {
+    const char* Name;
+    std::set<uint8_t> Keys;
+    int32_t Lock, Plotted;
+    const char* Message;
+    int32_t LockAfter;
+    uint32_t Entry0, Entry200, Shake;
+  } cases[] = {{"locked at 500", {DIK_C}, 500, 0, "old", 501, U, U, 0},
+               {"C", {DIK_C}, 501, 0, "Timesync CLEARED", 1, 0, 0, 0},
+               {"P", {DIK_P}, 501, 200, "Timesync PLOT[200]: 2000", 301, U, 2000, 0},
+               {"P with Tab", {DIK_TAB, DIK_P}, 501, 0, "Timesync PLOT[0]: 2100", 301, 2100, U, 0},
+               {"P, table full", {DIK_P}, 501, 201, "Timesync FULL: plot dropped", 301, U, U, 0},
+               {"C and P", {DIK_C, DIK_P}, 501, 7, "Timesync PLOT[0]: 2000", 301, 2000, 0, 0},
+               {"S", {DIK_S}, 501, 0, "Timesync SAVED", 1, U, U, 0},
+               {"Space", {DIK_SPACE}, 501, 0, "Ploted time: 1750", 1, U, U, 0},
+               {"Return", {DIK_RETURN}, 501, 0, "old", 401, U, U, 1750}};
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path);
+  clock.Tick = 1250;
+  BeginSchedule();
+  for (const auto& c : cases) {
+    TimeSyncTable.fill(U);
+    NextIndex = 5;
+    PlotIndex = c.Plotted;
+    SyncLock = c.Lock;
+    OverlayText = "old";
+    ShakeStart = 0;
+    keys.Held = c.Keys;
+    clock.Tick = 3000;
     Frame();
-    EXPECT_EQ(CurrentPart, part);
-    EXPECT_EQ(PartTime, 0u);
+    EXPECT_EQ(OverlayText, c.Message) << c.Name;
+    EXPECT_EQ(SyncLock, c.LockAfter) << c.Name;
+    EXPECT_EQ(TimeSyncTable[0], c.Entry0) << c.Name;
+    EXPECT_EQ(TimeSyncTable[200], c.Entry200) << c.Name;
+    EXPECT_EQ(ShakeStart, c.Shake) << c.Name;
+    EXPECT_EQ(NextIndex, 5) << c.Name;
+    EXPECT_EQ(ReadBytes("timesync.dat"), std::string(c.Keys.count(DIK_S) ? 804 : 0, '\xFF')) << c.Name;
+    std::filesystem::remove("timesync.dat");
   }
-  EXPECT_TRUE(LoopShouldEnd());
+  // A save that fails is not caught here: the program stops with its error.
+  std::filesystem::create_directory("timesync.dat");
+  SyncLock = 501;
+  keys.Held = {DIK_S};
+  EXPECT_THROW(Frame(), EFileError);
+  std::filesystem::current_path(previous);
 }
 
-TEST_F(MainLoop, EscapeEndsTheLoopAndPartTimeCountsFromThePartStart) {
-  TimeSyncTable.fill(0xFFFFFFFFu);
-  TimeSyncTable[0] = 100;
-  clock.Tick = 1200;
-  Frame(40);
-  Frame(40);
-  EXPECT_EQ(CurrentPart, 0);
-  Frame(40);
-  EXPECT_EQ(PartTime, 40u);
-  EXPECT_FALSE(LoopShouldEnd());
-  keys.Held.insert(DIK_ESCAPE);
-  Frame();
-  EXPECT_TRUE(LoopShouldEnd());
+// Once started the shake never stops: (Pulse - 0.5) * 80 on each axis inside
+// its 500 ms, -40 at their edges and after them.
+TEST(Shake, TranslatesTheModelviewOnAllThreeAxes) {
+  const TGLWindow window = MakeGLWindow(64, 64, 32, false, "shake");
+  const struct {
+    uint32_t Start, Time;
+    float Shift;
+  } cases[] = {{0, 1250, 0}, {1000, 1000, -40}, {1000, 1250, -47.25f}, {1000, 1500, -40}, {1000, 2000, -40}};
+  for (const auto& c : cases) {
+    ShakeStart = c.Start;
+    PartTime = c.Time;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    ApplyShake();
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int i : {12, 13, 14}) EXPECT_NEAR(m[i], c.Shift, 0.01f) << c.Start << " at " << c.Time;
+  }
+  ShakeStart = PartTime = 0;
+  KillGLWindow(window);
 }
 
 }  // namespace

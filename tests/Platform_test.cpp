@@ -1,0 +1,205 @@
+// The platform layer under SDL's offscreen video driver (a single-buffered
+// surface that keeps the presented picture) and dummy sound driver: the frame
+// kept at 800 x 600 and scaled into windows of other sizes, a size change, a
+// window that cannot be made; the music's slots, and a missing sound device
+// leaving the show silent.
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "Amb2BasicDraw.h"
+#include "Amb2_2D.h"
+#include "AmbBass.h"
+#include "AmbFrame.h"
+#include "Ambrel2.h"
+#include "SpineSupport.h"
+
+namespace {
+
+using namespace spine;
+
+GLint Get(GLenum name) {
+  GLint value[4] = {-1};
+  glGetIntegerv(name, value);
+  return value[0];
+}
+
+// An RGB picture, bottom row first: the window's own pixels, or what is
+// bound for reading.
+struct TShot {
+  TShot(int width, int height, bool fromWindow) : Width(width), Height(height), Rgb(size_t(width) * height * 3) {
+    const GLint bound = Get(GL_READ_FRAMEBUFFER_BINDING);
+    if (fromWindow) glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, Rgb.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(bound));
+  }
+  double At(int x, int y, int c) const {
+    return Rgb[(size_t(std::clamp(y, 0, Height - 1)) * Width + size_t(std::clamp(x, 0, Width - 1))) * 3 + c];
+  }
+  int Width, Height;
+  std::vector<uint8_t> Rgb;
+};
+
+// Pumps until a frame is presented; returns the frame as the frame sink read
+// it and counts the calls that handled an event instead.
+TShot PresentOnce(const TGLWindow& window, int* events = nullptr) {
+  std::optional<TShot> frame;
+  SetFrameSink([&](const TGLWindow& shown) { frame.emplace(shown.Width, shown.Height, false); });
+  int calls = 0;
+  while (!frame && calls++ < 100) PumpMessagesAndSwap(window);
+  SetFrameSink({});
+  if (events) *events = calls - 1;
+  return frame.value();
+}
+
+// Window pixels that are neither the frame stretched over the box, sampled
+// between its four nearest pixels, nor the black of the bars around it.
+int WrongPixels(const TShot& shown, const TShot& frame, const TFrameBox& box) {
+  int wrong = 0;
+  for (int y = 0; y < shown.Height; ++y)
+    for (int x = 0; x < shown.Width; ++x) {
+      const double u = (x - box.X + 0.5) * frame.Width / box.Width - 0.5;
+      const double v = (y - box.Y + 0.5) * frame.Height / box.Height - 0.5;
+      const int u0 = int(std::floor(u)), v0 = int(std::floor(v));
+      const bool inBox = x >= box.X && x < box.X + box.Width && y >= box.Y && y < box.Y + box.Height;
+      for (int c = 0; c < 3; ++c) {
+        const auto row = [&](int py) {
+          return frame.At(u0, py, c) * (u0 + 1 - u) + frame.At(u0 + 1, py, c) * (u - u0);
+        };
+        const double want = inBox ? row(v0) * (v0 + 1 - v) + row(v0 + 1) * (v - v0) : 0.0;
+        wrong += std::fabs(shown.At(x, y, c) - want) > 3.0;
+      }
+    }
+  return wrong;
+}
+
+class Window : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (window.Window) KillGLWindow(window);
+    SetDisplayChoice({});
+  }
+  TGLWindow window;
+  TMessageLog messages;
+};
+
+// The frame stays 800 x 600 and reads the same whatever the window's size;
+// the window shows it stretched over the centred 4:3 box, black around it.
+// A window of the frame's size is drawn into directly: nothing to scale.
+TEST_F(Window, FrameIsScaledIntoTheCentredBoxWithBlackBars) {
+  const struct {
+    int Width, Height;
+    TFrameBox Box;
+  } cases[] = {{800, 600, {0, 0, 800, 600}},
+               {1280, 1024, {0, 32, 1280, 960}},
+               {640, 480, {0, 0, 640, 480}},
+               {1280, 720, {160, 0, 960, 720}}};
+  std::vector<uint8_t> reference;
+  for (const auto& [width, height, box] : cases) {
+    SetDisplayChoice({TScreenMode::Window, width, height});
+    window = MakeGLWindow(800, 600, 32, false, "Tavix");
+    EXPECT_EQ(Get(GL_DRAW_FRAMEBUFFER_BINDING) == 0, width == 800) << width;
+    ClearScreen();
+    Begin2D();
+    DrawRect(MakeColor(1, 1, 0, 1), 0, 0, 40, 30);
+    DrawRect(MakeColor(0, 1, 1, 1), 760, 570, 40, 30);
+    End2D();
+    const TShot frame = PresentOnce(window), shown(width, height, true);
+    KillGLWindow(window);
+    window = TGLWindow{};
+    EXPECT_FALSE(HasCurrentGLContext());
+    ASSERT_EQ(std::make_pair(frame.Width, frame.Height), std::make_pair(800, 600));
+    if (reference.empty()) reference = frame.Rgb;
+    EXPECT_TRUE(frame.Rgb == reference) << width;
+    EXPECT_EQ(WrongPixels(shown, frame, box), 0) << width;
+  }
+}
+
+// A size change (here: to the offscreen display's 1024 x 768) reaches the
+// pump and leaves the frame state alone: the record, the viewport and the
+// projection stay the frame's, and 2D drawing still reaches its far corner.
+TEST_F(Window, ASizeChangeLeavesTheFrameStateAlone) {
+  window = MakeGLWindow(800, 600, 32, false, "Tavix");
+  ToggleFullscreen();
+  int events = 0;
+  PresentOnce(window, &events);
+  EXPECT_GT(events, 0);
+  EXPECT_EQ(std::make_pair(CurrentWindow().Width, CurrentWindow().Height), std::make_pair(800, 600));
+  std::array<GLint, 4> viewport{};
+  glGetIntegerv(GL_VIEWPORT, viewport.data());
+  EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 800, 600}));
+  float projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  EXPECT_NEAR(projection[5] / projection[0], 800.0 / 600.0, 1e-5);  // the frame's aspect
+  ClearScreen();
+  Begin2D();
+  DrawRect(MakeColor(1, 0, 0, 1), 760, 560, 40, 40);
+  End2D();
+  const TShot frame(800, 600, false);
+  EXPECT_EQ(frame.At(799, 599, 0), 255);
+  EXPECT_EQ(frame.At(759, 599, 0), 51);  // the clear colour beside it
+}
+
+TEST_F(Window, NoWindowSystemIsReportedAndStopsTheProgram) {
+  const std::string driver = std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "";
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  EXPECT_THROW(MakeGLWindow(64, 48, 32, false, "Tavix"), EProgramStop);
+  setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
+  EXPECT_EQ(messages.Shown, std::vector<std::string>{"Error: Failed to register the window class!"});
+  EXPECT_FALSE(HasCurrentGLContext());
+}
+
+// A second of a 16-bit mono 44100 Hz saw tone as a RIFF/WAVE file.
+std::string WaveFile() {
+  auto le = [](uint32_t v, int bytes) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}.substr(0, size_t(bytes));
+  };
+  std::string file = "RIFF" + le(36 + 88200, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+                     le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(88200, 4);
+  for (uint32_t i = 0; i < 44100; ++i) file += le((i % 100) * 300, 2);
+  return file;
+}
+
+TEST(Music, SlotsFillInOrderAndPlayOnceFromTheirStartTick) {
+  const TScratchFolder folder;
+  const TMessageLog messages;
+  TVirtualClock clock{777};
+  WriteBytes(folder.File("tone.wav"), WaveFile());
+  WriteBytes(folder.File("broken.mp3"), "this is not music at all");
+  const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+  setenv("SDL_AUDIODRIVER", "no-such-device", 1);
+  EXPECT_FALSE(InitMusic(nullptr));
+  setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+  EXPECT_EQ(LoadMusic(folder.File("tone.wav")), -1);
+  EXPECT_EQ(PlayMusic(0, 100, 0), 0u);
+  FreeMusic();
+
+  ASSERT_TRUE(InitMusic(nullptr));
+  for (const char* bad : {"missing.mp3", "broken.mp3"}) EXPECT_EQ(LoadMusic(folder.File(bad)), -1) << bad;
+  EXPECT_EQ(LoadMusic(folder.File("tone.wav")), 0);
+  EXPECT_EQ(LoadMusic(folder.File("tone.wav")), 1);
+  EXPECT_EQ(MusicSampleCount(), 2);
+  uint32_t tick = 0;
+  for (int32_t emptySlot : {-1, 2}) EXPECT_EQ(PlayMusic(emptySlot, 100, 0), 0u) << emptySlot;
+  EXPECT_FALSE(MusicStartTick(tick));
+  clock.Tick = 4321;
+  EXPECT_NE(PlayMusic(0, 100, 0), 0u);
+  ASSERT_TRUE(MusicStartTick(tick));
+  EXPECT_EQ(tick, 4321u);
+  EXPECT_NE(PlayMusic(1, 50, -100), 0u);
+  FreeMusic();
+  EXPECT_EQ(MusicSampleCount(), 0);
+  EXPECT_FALSE(MusicStartTick(tick));
+  EXPECT_TRUE(messages.Shown.empty());
+}
+
+}  // namespace
