@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -24,6 +28,20 @@
 namespace {
 
 using namespace spine;
+
+bool fsyncFails = false;
+
+}  // namespace
+
+// A disk error cannot be had on demand: this program's own fsync stands in
+// for the C library's (the table's save calls it) and fails while asked to.
+extern "C" int fsync(int fd) {
+  if (!fsyncFails) return int(syscall(SYS_fsync, fd));
+  errno = EIO;
+  return -1;
+}
+
+namespace {
 
 // SDL scancodes are the USB keyboard usage numbers.
 TEST(Keyboard, SdlScancodesMapOntoSet1Codes) {
@@ -170,9 +188,11 @@ TEST_F(TimeSync, FailedSavesNameTheFileAndChangeNothing) {
     const char *Name, *Target, *Message;
     rlim_t SizeCap;
     std::map<std::string, std::string> Files;
+    bool SyncFails = false;
   } faults[] = {{"table is a folder", "timesync.dat", "Cannot write file ", 0, {{"timesync.dat/keep", old}}},
                 {"folder is a file", "plain/timesync.dat", "Cannot create file ", 0, {{"plain", old}}},
-                {"file size limit", "timesync.dat", "Cannot write file ", 100, {{"timesync.dat", old}}}};
+                {"file size limit", "timesync.dat", "Cannot write file ", 100, {{"timesync.dat", old}}},
+                {"disk error on sync", "timesync.dat", "Cannot write file ", 0, {{"timesync.dat", old}}, true}};
   for (const auto& f : faults) {
     const TScratchFolder scratch;
     for (const auto& [name, bytes] : f.Files) {
@@ -182,11 +202,35 @@ TEST_F(TimeSync, FailedSavesNameTheFileAndChangeNothing) {
     TimeSyncTable.fill(0x55555555u);
     const std::string error = ErrorOf([&] {
       const TFileSizeLimit limit(f.SizeCap);
+      fsyncFails = f.SyncFails;
       SaveTimeSync(scratch.File(f.Target));
     });
+    fsyncFails = false;
     EXPECT_EQ(error.rfind(f.Message + scratch.File(f.Target), 0), 0u) << f.Name << ": " << error;
     EXPECT_EQ(scratch.Contents(), f.Files) << f.Name;
   }
+}
+
+// Killed once the new table is complete but before it replaces the old
+// one, the save leaves the old table as it was, and the next save works.
+TEST_F(TimeSync, ASaveKilledBeforeTheSwapKeepsTheOldTable) {
+  const std::string table = folder.File("timesync.dat"), old = PatternBytes(804, 2);
+  WriteBytes(table, old);
+  const pid_t child = fork();
+  if (child == 0) {
+    SetTimeSyncSaveHook([](const std::string&) { raise(SIGKILL); });
+    SaveTimeSync(table);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the save never reached its last step";
+  EXPECT_EQ(ReadBytes(table), old);
+  TimeSyncTable.fill(7);
+  SaveTimeSync(table);
+  std::string sevens;
+  for (int i = 0; i < 201; ++i) sevens += std::string("\x07\0\0\0", 4);
+  EXPECT_EQ(ReadBytes(table), sevens);
 }
 
 // An entry fires on the first query whose clock is strictly past it, one
