@@ -1,16 +1,19 @@
-// Triangle meshes and brushes: appending and sizing keep counts and arrays in
-// step, normals (area weighted, per-frame update equal to the full
-// calculation), turning and scaling, and what the draw operations send to
-// OpenGL, captured in feedback mode under the offscreen driver.
+// The geometry under the models: area-weighted normals that leave out faces
+// reaching past the vertices, a per-frame normal update equal to the full
+// calculation, and what each way of drawing a mesh sends to OpenGL (read in
+// feedback mode). How meshes, lights and materials look in the show is the
+// picture test's.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
+#include "EngineSupport.h"
 #include "ModelsBytes.h"
-#include "ModelsGL.h"
 
 namespace {
 
@@ -20,83 +23,52 @@ void ExpectNear(const TVector& actual, const TVector& expected, float tolerance 
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-void FillFromObject(TMeshDataN& mesh, const T3DSObjectBytes& object) {
-  for (size_t i = 0; i < object.Vertices.size(); ++i) mesh.AddVertex(object.Vertices[i], object.Mapping[i]);
-  for (const auto& f : object.Faces) mesh.AddFace(MakeFace(f[0], f[1], f[2]));
-}
-
-// Two triangles in window pixels sharing vertex 2, both facing +Z.
-void FillTwoTriangles(TMeshData& mesh) {
-  mesh.AddVertex(MakeVector(4, 4, 0), MakeTexCoord(0.0f, 0.5f));
-  mesh.AddVertex(MakeVector(20, 4, 0), MakeTexCoord(1.0f, 0.5f));
-  mesh.AddVertex(MakeVector(4, 20, 0), MakeTexCoord(0.25f, 1.0f));
-  mesh.AddVertex(MakeVector(30, 30, 0), MakeTexCoord(0.5f, 0.0f));
-  mesh.AddVertex(MakeVector(60, 30, 0), MakeTexCoord(0.75f, 0.25f));
-  mesh.AddFace(MakeFace(2, 0, 1));
-  mesh.AddFace(MakeFace(3, 2, 4));
+// The corners a draw sends, as OpenGL's feedback mode reports them: window
+// x and y (to a thousandth of a pixel) and texture s of each.
+std::vector<float> Sent(const std::function<void()>& draw) {
+  static std::vector<GLfloat> buffer(4096);
+  glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw();
+  const GLint used = glRenderMode(GL_RENDER);
+  std::vector<float> corners;
+  for (GLint i = 0; i < used; i += 2 + 3 * 11) {  // polygon token, 3, then x y z r g b a s t r q per corner
+    EXPECT_TRUE(buffer[size_t(i)] == GL_POLYGON_TOKEN && buffer[size_t(i) + 1] == 3);
+    for (size_t c = size_t(i) + 2; c < size_t(i) + 2 + 3 * 11; c += 11)
+      corners.insert(corners.end(),
+                     {std::round(buffer[c] * 1000) / 1000, std::round(buffer[c + 1] * 1000) / 1000, buffer[c + 7]});
+  }
+  return corners;
 }
 
 }  // namespace
 
-TEST(Mesh, AppendingAndSizingKeepCountsAndArraysInStep) {
-  TMeshDataN mesh;
-  EXPECT_EQ(mesh.AddVertex(MakeVector(1, 2, 3), MakeTexCoord(0.5f, 0.25f)), 0);
-  EXPECT_EQ(mesh.AddVertex(MakeVector(4, 5, 6), MakeTexCoord(0, 0)), 1);
-  EXPECT_EQ(mesh.VertexCount, 2);
-  ASSERT_EQ(mesh.Normals.size(), 2u);
-  ExpectNear(mesh.Normals[1], MakeVector(0, 0, 0), 0);
-  mesh.AddFace(MakeFace(0, 1, 0));
-  EXPECT_EQ(mesh.FaceCount, 1);
-
-  mesh.SetSize(4, 3);  // grows with zeros and keeps what was there
-  EXPECT_EQ(mesh.VertexCount, 4);
-  EXPECT_EQ(mesh.FaceCount, 3);
-  EXPECT_EQ(mesh.Vertices.size(), 4u);
-  EXPECT_EQ(mesh.TexCoords.size(), 4u);
-  EXPECT_EQ(mesh.Normals.size(), 4u);
-  EXPECT_EQ(mesh.Faces.size(), 3u);
-  EXPECT_EQ(mesh.Vertices[1].y, 5.0f);
-  EXPECT_EQ(mesh.Vertices[3].x, 0.0f);
-  EXPECT_EQ(mesh.TexCoords[0].v, 0.25f);
-
-  mesh.Clear();
-  EXPECT_EQ(mesh.VertexCount, 0);
-  EXPECT_EQ(mesh.FaceCount, 0);
-  EXPECT_TRUE(mesh.Vertices.empty() && mesh.Faces.empty() && mesh.TexCoords.empty());
-}
-
-TEST(Normals, CounterClockwiseTriangleFacesTheViewer) {
-  ExpectNear(TriangleNormal(MakeTriangle(MakeVector(0, 0, 0), MakeVector(1, 0, 0), MakeVector(0, 1, 0))),
-             MakeVector(0, 0, 1), 0);
-}
-
-TEST(Normals, SharedVertexTiltsTowardsTheLargerFace) {
+TEST(Normals, SharedVerticesTiltTowardsTheLargerFaceAndStrayFacesAreLeftOut) {
   TMeshDataN mesh;
   // Vertex 0 is shared by a large face in the XY plane (normal +Z, area 8)
   // and a small one in the YZ plane (normal +X, area 0.5).
-  mesh.AddVertex(MakeVector(0, 0, 0), {});
-  mesh.AddVertex(MakeVector(4, 0, 0), {});
-  mesh.AddVertex(MakeVector(0, 4, 0), {});
-  mesh.AddVertex(MakeVector(0, 1, 0), {});
-  mesh.AddVertex(MakeVector(0, 0, 1), {});
-  mesh.AddVertex(MakeVector(9, 9, 9), {});  // used by no face
+  for (const TVector& v : {MakeVector(0, 0, 0), MakeVector(4, 0, 0), MakeVector(0, 4, 0), MakeVector(0, 1, 0),
+                           MakeVector(0, 0, 1), MakeVector(9, 9, 9)})
+    mesh.AddVertex(v, {});
   mesh.AddFace(MakeFace(0, 1, 2));
   mesh.AddFace(MakeFace(0, 3, 4));
+  mesh.AddFace(MakeFace(0, 1, 7));  // reaches past the vertices
   mesh.CalcNormals();
   const float length = std::sqrt(16.0f * 16.0f + 1.0f);
   ExpectNear(mesh.Normals[0], MakeVector(1 / length, 0, 16 / length));
   ExpectNear(mesh.Normals[1], MakeVector(0, 0, 1));
-  ExpectNear(mesh.Normals[3], MakeVector(1, 0, 0));
-  ExpectNear(mesh.Normals[5], MakeVector(0, 0, 0), 0);
+  ExpectNear(VectorNegate(mesh.Normals[3]), MakeVector(-1, 0, 0));
+  ExpectNear(mesh.Normals[5], MakeVector(0, 0, 0), 0);  // used by no face: stays finite
+  ExpectNear(mesh.VertexNormal(0), mesh.Normals[0], 0);
 }
 
 TEST(Normals, UpdateNormalsGivesExactlyTheFullCalculation) {
   TMeshDataN full, updated;
   const T3DSObjectBytes grid = GridObject("grid", 12, 9);
-  FillFromObject(full, grid);
-  FillFromObject(updated, grid);
-  // Deform both the same way, then a stale normal set must be overwritten.
   for (TMeshDataN* mesh : {&full, &updated}) {
+    for (size_t i = 0; i < grid.Vertices.size(); ++i) mesh->AddVertex(grid.Vertices[i], grid.Mapping[i]);
+    for (const auto& f : grid.Faces) mesh->AddFace(MakeFace(f[0], f[1], f[2]));
+    // Deformed the same way; a stale normal set must be overwritten.
     for (int32_t i = 0; i < mesh->VertexCount; ++i) mesh->Vertices[i].y += float(i % 7) * 0.37f;
   }
   updated.Normals.assign(updated.Normals.size(), MakeVector(5, 5, 5));
@@ -104,148 +76,39 @@ TEST(Normals, UpdateNormalsGivesExactlyTheFullCalculation) {
   updated.UpdateNormals();
   ASSERT_EQ(full.VertexCount, 108);
   for (int32_t i = 0; i < full.VertexCount; ++i) {
-    EXPECT_EQ(full.Normals[i].x, updated.Normals[i].x) << i;
-    EXPECT_EQ(full.Normals[i].y, updated.Normals[i].y) << i;
-    EXPECT_EQ(full.Normals[i].z, updated.Normals[i].z) << i;
-    const TVector perVertex = full.VertexNormal(i);
-    EXPECT_EQ(perVertex.x, full.Normals[i].x) << i;
-    EXPECT_EQ(perVertex.y, full.Normals[i].y) << i;
-    EXPECT_EQ(perVertex.z, full.Normals[i].z) << i;
+    SCOPED_TRACE(i);
+    ExpectNear(updated.Normals[i], full.Normals[i], 0);
+    ExpectNear(full.VertexNormal(i), full.Normals[i], 0);
   }
 }
 
-TEST(Normals, FacesReachingPastTheVerticesAreLeftOut) {
-  TMeshDataN mesh;
-  mesh.SetSize(3, 2);  // faces still (0, 0, 0): degenerate, in range
-  mesh.Vertices = {MakeVector(0, 0, 0), MakeVector(1, 0, 0), MakeVector(0, 1, 0)};
-  mesh.Faces = {MakeFace(0, 1, 2), MakeFace(0, 1, 7)};
-  mesh.CalcNormals();
-  ExpectNear(mesh.Normals[0], MakeVector(0, 0, 1));
-  EXPECT_EQ(mesh.VertexNormal(0).z, mesh.Normals[0].z);
-  TMeshDataN empty;
-  empty.SetSize(0, 4);  // sized before any vertex exists
-  EXPECT_EQ(empty.Normals.size(), 0u);
-}
-
-TEST(Mesh, RotateAndScaleMoveOnlyCountedPositionsAndLeaveNormals) {
-  TMeshDataN mesh;
-  mesh.AddVertex(MakeVector(0, 0, 1), {});
-  mesh.AddVertex(MakeVector(0, 1, 0), {});
-  mesh.AddVertex(MakeVector(0, 0, 1), {});
-  mesh.AddFace(MakeFace(0, 1, 2));
-  mesh.Normals = {MakeVector(0.5f, 0, 0), MakeVector(0, 0.5f, 0), MakeVector(0, 0, 0.5f)};
-  mesh.VertexCount = 2;  // the third entry lies beyond the count and stays put
-
-  mesh.Rotate(MakeVector(270, 0, 0));
-  ExpectNear(mesh.Vertices[0], MakeVector(0, 1, 0));
-  ExpectNear(mesh.Vertices[1], MakeVector(0, 0, -1));
-  mesh.Scale(MakeVector(0.6f, 0.6f, 2));
-  ExpectNear(mesh.Vertices[0], MakeVector(0, 0.6f, 0));
-  ExpectNear(mesh.Vertices[1], MakeVector(0, 0, -2));
-  ExpectNear(mesh.Vertices[2], MakeVector(0, 0, 1), 0);
-  ExpectNear(mesh.Normals[1], MakeVector(0, 0.5f, 0), 0);
-}
-
-TEST(MeshDrawing, DrawAndRenderSendCornersInFaceOrderWithTheirCoordinates) {
-  PrepareModelsGL();
-  TMeshDataNM mesh;
-  FillTwoTriangles(mesh);
-  mesh.CalcNormals();
+TEST(MeshDrawing, CornersGoInFaceOrderWithTheirMappingAndOnlyMaterialsSetColour) {
+  PrepareGL();
   TMeshData plain;
-  FillTwoTriangles(plain);
+  TMeshDataNM mesh;
+  for (TMeshData* m : {static_cast<TMeshData*>(&plain), static_cast<TMeshData*>(&mesh)}) {
+    for (const auto& [x, y, u] :
+         {std::tuple{4, 4, 0.0f}, {20, 4, 1.0f}, {4, 20, 0.25f}, {30, 30, 0.5f}, {60, 30, 0.75f}})
+      m->AddVertex(MakeVector(float(x), float(y), 0), MakeTexCoord(u, 0.5f));
+    m->AddFace(MakeFace(2, 0, 1));
+    m->AddFace(MakeFace(3, 2, 4));
+  }
+  mesh.CalcNormals();
+  const std::vector<float> corners = {4, 20, 0.25f, 4, 4, 0, 20, 4, 1, 30, 30, 0.5f, 4, 20, 0.25f, 60, 30, 0.75f};
   glColor4f(0.25f, 0.5f, 0.75f, 1);
-  const std::function<void()> draws[] = {[&] { plain.Draw(); }, [&] { mesh.TMeshDataN::Draw(); },
-                                         [&] { mesh.Render(); }};
-  for (const auto& draw : draws) {
-    const std::vector<TFedTriangle> sent = CaptureTriangles(draw);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_NEAR(sent[0][0].x, 4, 1e-3);
-    EXPECT_NEAR(sent[0][0].y, 20, 1e-3);
-    EXPECT_EQ(sent[0][0].s, 0.25f);
-    EXPECT_NEAR(sent[0][1].x, 4, 1e-3);
-    EXPECT_EQ(sent[0][1].t, 0.5f);
-    EXPECT_NEAR(sent[0][2].x, 20, 1e-3);
-    EXPECT_NEAR(sent[1][0].x, 30, 1e-3);
-    EXPECT_NEAR(sent[1][1].x, 4, 1e-3);
-    EXPECT_NEAR(sent[1][2].x, 60, 1e-3);
-    EXPECT_EQ(sent[1][2].s, 0.75f);
-    // No draw operation chooses a colour of its own.
-    EXPECT_FLOAT_EQ(sent[1][2].g, 0.5f);
-  }
-  GLfloat normal[3];
+  EXPECT_EQ(Sent([&] { plain.Draw(); }), corners);
+  EXPECT_EQ(Sent([&] { mesh.TMeshDataN::Draw(); }), corners);
+  mesh.AddFace(MakeFace(0, 1, 9));  // reaches past the vertices: left out
+  EXPECT_EQ(Sent([&] { mesh.Render(); }), corners);
+  GLfloat normal[3], mapping[4];
   glGetFloatv(GL_CURRENT_NORMAL, normal);
-  EXPECT_EQ(normal[2], 1.0f);  // faces in the XY plane, wound counter-clockwise
-  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
+  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, mapping);
+  EXPECT_TRUE(normal[2] == 1.0f && mapping[0] == 0.75f) << "the last corner's, as a draw corner by corner leaves them";
+  EXPECT_EQ(CurrentColor(), (std::array<float, 4>{0.25f, 0.5f, 0.75f, 1})) << "no draw chooses a colour of its own";
+  EXPECT_TRUE(Sent([] { TMeshDataN().Render(); }).empty());
 
-TEST(MeshDrawing, EmptyMeshesSendNothing) {
-  PrepareModelsGL();
-  TMeshData plain;
-  TMeshDataN withNormals;
-  EXPECT_TRUE(CaptureTriangles([&] { plain.Draw(); }).empty());
-  EXPECT_TRUE(CaptureTriangles([&] { withNormals.Draw(); }).empty());
-  EXPECT_TRUE(CaptureTriangles([&] { withNormals.Render(); }).empty());
-  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(MeshDrawing, MaterialMeshAppliesItsMaterialFirst) {
-  PrepareModelsGL();
-  TMeshDataNM mesh;
-  FillTwoTriangles(mesh);
-  mesh.Material->Mode = 0;
   mesh.Material->Color = MakeColor(1, 0, 0, 1);
-  glColor4f(0, 0, 1, 1);
-  const std::vector<TFedTriangle> sent = CaptureTriangles([&] { mesh.Draw(); });
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0][0].r, 1.0f);
-  EXPECT_EQ(sent[0][0].b, 0.0f);
-}
-
-namespace {
-
-// A brush of two meshes, each one triangle, with plain colour materials.
-void FillTwoMeshBrush(TAmbBrush& brush) {
-  const TColorRGBA colors[] = {MakeColor(1, 0, 0, 1), MakeColor(0, 1, 0, 1)};
-  for (int m = 0; m < 2; ++m) {
-    auto mesh = std::make_unique<TMeshDataNM>();
-    const float x = 10.0f + 30.0f * float(m);
-    mesh->AddVertex(MakeVector(x, 10, 0), {});
-    mesh->AddVertex(MakeVector(x + 20, 10, 0), {});
-    mesh->AddVertex(MakeVector(x, 30, 0), {});
-    mesh->AddFace(MakeFace(0, 1, 2));
-    mesh->CalcNormals();
-    mesh->Material->Color = colors[m];
-    brush.Meshes.push_back(std::move(mesh));
-  }
-  brush.MeshCount = 2;
-}
-
-}  // namespace
-
-TEST(BrushDrawing, DrawMeshesAppliesEachMaterialBeforeItsMesh) {
-  PrepareModelsGL();
-  TAmbBrush brush;
-  FillTwoMeshBrush(brush);
-  const std::vector<TFedTriangle> sent = CaptureTriangles([&] { brush.DrawMeshes(); });
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_NEAR(sent[0][0].x, 10, 1e-3);
-  EXPECT_EQ(sent[0][0].r, 1.0f);
-  EXPECT_EQ(sent[0][0].g, 0.0f);
-  EXPECT_NEAR(sent[1][0].x, 40, 1e-3);
-  EXPECT_EQ(sent[1][0].r, 0.0f);
-  EXPECT_EQ(sent[1][0].g, 1.0f);
-}
-
-TEST(BrushDrawing, CompiledListDrawsNothingWhileRecordingAndReplaysTheMeshes) {
-  PrepareModelsGL();
-  TAmbBrush brush;
-  FillTwoMeshBrush(brush);
-  EXPECT_TRUE(CaptureTriangles([&] { brush.CompileList(); }).empty());
-  ASSERT_NE(brush.ListID, 0u);
-  EXPECT_TRUE(glIsList(brush.ListID));
-  brush.Meshes[0]->Material->Color = MakeColor(0, 0, 1, 1);  // the list keeps what was recorded
-  const std::vector<TFedTriangle> sent = CaptureTriangles([&] { glCallList(brush.ListID); });
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0][0].r, 1.0f);
-  EXPECT_EQ(sent[1][0].g, 1.0f);
+  mesh.Draw();
+  EXPECT_EQ(CurrentColor(), (std::array<float, 4>{1, 0, 0, 1})) << "a material mesh applies its material first";
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

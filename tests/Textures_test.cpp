@@ -1,331 +1,381 @@
-// The image decoders on pictures written by ImageMagick and on damaged
-// bytes, and the loaders' uploads, messages and dispatch under a real
-// offscreen GL context.
+// Pictures and materials: the decoders on pictures written by ImageMagick
+// (upright rows, channel order, odd widths, run-length packets, alpha) and
+// the exact message of every refusal; the loaders' uploads, messages, dispatch
+// and stored images; the texture registry; the material file; and the GL
+// state each kind of material sets, read back from an offscreen context.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
+#include <map>
+#include <sstream>
+#include <tuple>
 
+#include "Amb2Materials.h"
 #include "Amb2Textures.h"
 #include "AmbSystem.h"
-#include "PicturesSupport.h"
+#include "EngineSupport.h"
+#include "ModelsBytes.h"
 #include "TGA.h"
 
 namespace {
 
-TDecodeResult DecodeFixture(TDecodeResult (*decode)(const uint8_t*, size_t, const std::string&, bool),
-                            const std::string& name) {
-  const std::vector<uint8_t> bytes = PictureFixtureBytes(name);
-  return decode(bytes.data(), bytes.size(), name, false);
+// The pixel every ImageMagick test picture holds at (x, y), y counted from
+// the top row (see tests/fixtures/images/make.sh).
+TRgba8 TestPicturePixel(int x, int yFromTop, bool alpha) {
+  return TRgba8{10 + 30 * x, 10 + 60 * yFromTop, 100 + 10 * x + yFromTop, alpha ? 255 - 20 * x - 5 * yFromTop : 255};
 }
 
-std::vector<uint8_t> TgaHeader(uint8_t imageType, uint8_t colorMapType, uint16_t width, uint16_t height,
-                               uint8_t depth) {
-  std::vector<uint8_t> h(18, 0);
-  h[1] = colorMapType;
-  h[2] = imageType;
-  h[12] = uint8_t(width);
-  h[13] = uint8_t(width >> 8);
-  h[14] = uint8_t(height);
-  h[15] = uint8_t(height >> 8);
-  h[16] = depth;
-  return h;
+// One pixel of a decoded buffer; row 0 is the bottom row.
+TRgba8 PixelOf(const TPixelBuffer& image, int x, int row) {
+  const size_t bpp = image.Format == TPixelFormat::RGBA ? 4 : 3;
+  const uint8_t* p = image.Pixels.data() + (size_t(row) * image.Width + size_t(x)) * bpp;
+  return TRgba8{p[0], p[1], p[2], bpp == 4 ? p[3] : 255};
 }
 
-void ExpectFailure(const TDecodeResult& r, const std::string& caption, const std::string& text) {
-  EXPECT_FALSE(r.Ok);
-  EXPECT_EQ(r.Caption, caption);
-  EXPECT_EQ(r.Text, text);
+bool HoldsTestPicture(const TPixelBuffer& image, bool alpha) {
+  for (uint32_t row = 0; row < image.Height; ++row)
+    for (uint32_t x = 0; x < image.Width; ++x)
+      if (!(PixelOf(image, int(x), int(row)) == TestPicturePixel(int(x), int(image.Height - 1 - row), alpha)))
+        return false;
+  return true;
 }
 
-// Offset of the frame header (SOF0/SOF2) so a test can rewrite the size.
-size_t FrameHeaderOffset(const std::vector<uint8_t>& jpeg) {
-  for (size_t i = 0; i + 9 < jpeg.size(); ++i)
-    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) return i;
-  return 0;
+// Decodes `bytes` as a file "x.<ext>" with the decoder of that extension.
+TDecodeResult Decode(const std::string& ext, const std::vector<uint8_t>& bytes, bool fromResource = false) {
+  const auto decode = ext == "bmp" ? DecodeBmp : ext == "tga" ? DecodeTga : DecodeJpg;
+  return decode(bytes.data(), bytes.size(), "x." + ext, fromResource);
 }
 
-void SetJpegSize(std::vector<uint8_t>& jpeg, uint16_t width, uint16_t height) {
-  const size_t sof = FrameHeaderOffset(jpeg);
-  ASSERT_NE(sof, 0u);
-  jpeg[sof + 5] = uint8_t(height >> 8);
-  jpeg[sof + 6] = uint8_t(height);
-  jpeg[sof + 7] = uint8_t(width >> 8);
-  jpeg[sof + 8] = uint8_t(width);
+TDecodeResult DecodeFixture(const std::string& name) {
+  return Decode(name.substr(name.size() - 3), PictureFixtureBytes(name));
 }
 
-class TextureUpload : public ::testing::Test {
+// An 18-byte TGA header: no id, the colour-map flag, the image type, the size and the depth.
+std::vector<uint8_t> TgaHeader(uint8_t type, uint8_t colorMap, uint16_t width, uint16_t height, uint8_t depth) {
+  return TByteBuilder().U16(uint16_t(colorMap << 8)).U16(type).U32(0).U32(0).U16(width).U16(height).U16(depth).Bytes;
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t length) {
+  bytes.resize(length);
+  return bytes;
+}
+
+std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height) {
+  size_t frame = 0;  // the frame header (SOF0 or SOF2)
+  while (!(jpeg.at(frame) == 0xFF && (jpeg.at(frame + 1) == 0xC0 || jpeg.at(frame + 1) == 0xC2))) ++frame;
+  const uint8_t size[] = {uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width)};
+  std::copy(size, size + 4, jpeg.begin() + long(frame) + 5);
+  return jpeg;
+}
+
+// The progressive picture with its last scan repeated `extra` times.
+std::vector<uint8_t> WithRepeatedScans(int extra) {
+  const std::vector<uint8_t> jpeg = PictureFixtureBytes("progressive.jpg");
+  size_t lastScan = 0;
+  for (size_t i = 0; i + 1 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) lastScan = i;
+  std::vector<uint8_t> many(jpeg.begin(), jpeg.end() - 2);  // without the end-of-image marker
+  for (int i = 0; i < extra; ++i) many.insert(many.end(), jpeg.begin() + long(lastScan), jpeg.end() - 2);
+  many.insert(many.end(), {0xFF, 0xD9});
+  return many;
+}
+
+// Level 0 of a texture, bottom row first, its width, and a parameter.
+std::vector<TRgba8> Texels(uint32_t texture, int& width, int& minFilter) {
+  int height = 0;
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  std::vector<uint8_t> bytes(size_t(width) * size_t(height) * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+  std::vector<TRgba8> texels;
+  for (size_t i = 0; i < bytes.size(); i += 4)
+    texels.push_back(TRgba8{bytes[i], bytes[i + 1], bytes[i + 2], bytes[i + 3]});
+  return texels;
+}
+
+// Texture 3, Blend 1, SphereMap 0, the mode, colour and blend colour 0.1 to
+// 0.8, AlphaBlend 7 (any non-zero byte is true), the texture name.
+std::vector<uint8_t> MaterialBytes(uint32_t mode, const std::string& textureName, int32_t nameLength) {
+  TByteBuilder b;
+  b.U32(3).U16(1).U32(mode);
+  for (float f : {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f}) b.F32(f);
+  return b.Text("\x07").I32(nameLength).Text(textureName).Bytes;
+}
+
+// The state a material sets: blending and its factors, texturing (and whether
+// `texture` is bound), sphere mapping, colour tracking and the colour.
+std::string MaterialState(uint32_t texture) {
+  const std::map<GLint, const char*> factors = {{GL_ZERO, "zero"},        {GL_ONE, "one"},
+                                                {GL_SRC_ALPHA, "alpha"},  {GL_ONE_MINUS_SRC_ALPHA, "1-alpha"},
+                                                {GL_SRC_COLOR, "colour"}, {GL_DST_COLOR, "dst-colour"}};
+  GLint src = 0, dst = 0, bound = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  const std::array<float, 4> c = CurrentColor();
+  std::ostringstream state;
+  state << "blend " << int(glIsEnabled(GL_BLEND)) << " " << factors.at(src) << "/" << factors.at(dst) << " texture "
+        << int(glIsEnabled(GL_TEXTURE_2D)) << int(uint32_t(bound) == texture) << " sphere "
+        << int(glIsEnabled(GL_TEXTURE_GEN_S)) << int(glIsEnabled(GL_TEXTURE_GEN_T)) << " tracking "
+        << int(glIsEnabled(GL_COLOR_MATERIAL)) << " colour " << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+  return state.str();
+}
+
+// A GL context, and every message box recorded instead of shown.
+class GLTextures : public ::testing::Test {
  protected:
-  void SetUp() override { OpenPicturesWindow(); }
-  TMessageLog Log;
+  void SetUp() override {
+    PrepareGL();
+    SetMessageSink(
+        [this](const std::string& caption, const std::string& text) { Messages.emplace_back(caption, text); });
+  }
+  void TearDown() override { SetMessageSink(nullptr); }
+  std::vector<std::pair<std::string, std::string>> Messages;  // caption, text
 };
 
 }  // namespace
 
-TEST(BmpDecoder, ImageMagickPicturesComeOutUprightWithRedAndBlueInPlace) {
+TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
+  // BMP rows are padded to four bytes, the odd picture's too; writers often
+  // leave the image-size field 0, and then the size comes from the rows.
   for (const char* name : {"rgb24.bmp", "odd24.bmp"}) {
-    // The same picture again with an image-size field of 0, as many writers
-    // leave it: the size then comes from the padded rows.
     std::vector<uint8_t> unsized = PictureFixtureBytes(name);
     std::fill(unsized.begin() + 14 + 20, unsized.begin() + 14 + 24, 0);
-    for (const TDecodeResult& r :
-         {DecodeFixture(DecodeBmp, name), DecodeBmp(unsized.data(), unsized.size(), name, false)}) {
+    for (const TDecodeResult& r : {DecodeFixture(name), Decode("bmp", unsized)}) {
       ASSERT_TRUE(r.Ok) << name << ": " << r.Text;
       EXPECT_EQ(r.Image.Format, TPixelFormat::RGB);
-      EXPECT_TRUE(HoldsTestPicture(r.Image, false)) << name;
+      EXPECT_TRUE(r.Image.Width > 4 && HoldsTestPicture(r.Image, false)) << name;
     }
   }
-  const TDecodeResult r = DecodeFixture(DecodeBmp, "rgb24.bmp");
-  EXPECT_EQ(r.Image.Width, 8u);
-  EXPECT_EQ(r.Image.Height, 4u);
-  EXPECT_TRUE(PixelOf(r.Image, 0, 0) == TestPicturePixel(0, 3, false)) << "first data pixel is the bottom-left";
-}
+  // A declared data size of one row leaves the rows above it black.
+  std::vector<uint8_t> oneRow = PictureFixtureBytes("rgb24.bmp");
+  std::copy_n("\x18\0\0\0", 4, oneRow.begin() + 14 + 20);
+  const TDecodeResult part = Decode("bmp", oneRow);
+  ASSERT_TRUE(part.Ok);
+  EXPECT_TRUE(PixelOf(part.Image, 7, 0) == TestPicturePixel(7, 3, false));
+  EXPECT_TRUE(PixelOf(part.Image, 0, 1) == (TRgba8{0, 0, 0, 255}));
 
-TEST(BmpDecoder, ShortAndAbsurdFilesGiveTheReadFailures) {
-  std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp");
-  const std::vector<uint8_t> shortData(bmp.begin(), bmp.end() - 1);
-  ExpectFailure(DecodeBmp(shortData.data(), shortData.size(), "a.bmp", false), "BMP Unit", "Error reading bitmap data");
-  ExpectFailure(DecodeBmp(shortData.data(), shortData.size(), "a.bmp", true), "BMP Unit",
-                "Unable to read from resource - a.bmp");
-  ExpectFailure(DecodeBmp(bmp.data(), 30, "a.bmp", false), "BMP Unit", "Error reading bitmap data");
-
-  std::vector<uint8_t> palette = bmp;
-  palette[14 + 32] = 0xFF;  // colours used: far more bytes than the file holds
-  palette[14 + 33] = 0xFF;
-  ExpectFailure(DecodeBmp(palette.data(), palette.size(), "a.bmp", false), "BMP Unit", "Error reading palette");
-
-  std::vector<uint8_t> huge = bmp;
-  for (int i : {4, 5, 8, 9}) huge[14 + i] = 0xFF;  // 65535 x 65535 with the computed size
-  std::fill(huge.begin() + 14 + 20, huge.begin() + 14 + 24, 0);
-  ExpectFailure(DecodeBmp(huge.data(), huge.size(), "a.bmp", false), "BMP Unit", "Error reading bitmap data");
-}
-
-TEST(BmpDecoder, ADeclaredDataSizeSmallerThanTheImageLeavesTheRestBlack) {
-  std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp");
-  bmp[14 + 20] = 24;  // one row of 8 pixels
-  std::fill(bmp.begin() + 14 + 21, bmp.begin() + 14 + 24, 0);
-  const TDecodeResult r = DecodeBmp(bmp.data(), bmp.size(), "a.bmp", false);
-  ASSERT_TRUE(r.Ok);
-  EXPECT_TRUE(PixelOf(r.Image, 7, 0) == TestPicturePixel(7, 3, false));
-  EXPECT_TRUE(PixelOf(r.Image, 0, 1) == (TRgba8{0, 0, 0, 255}));
-}
-
-TEST(TgaDecoder, RawAndRunLengthFilesOfOnePictureDecodeIdentically) {
   for (bool alpha : {false, true}) {
-    const TDecodeResult raw = DecodeFixture(DecodeTga, alpha ? "rgba32.tga" : "rgb24.tga");
-    const TDecodeResult rle = DecodeFixture(DecodeTga, alpha ? "rgba32rle.tga" : "rgb24rle.tga");
+    const TDecodeResult raw = DecodeFixture(alpha ? "rgba32.tga" : "rgb24.tga");
+    const TDecodeResult rle = DecodeFixture(alpha ? "rgba32rle.tga" : "rgb24rle.tga");
     ASSERT_TRUE(raw.Ok && rle.Ok) << raw.Text << rle.Text;
     EXPECT_EQ(raw.Image.Format, alpha ? TPixelFormat::RGBA : TPixelFormat::RGB);
     EXPECT_TRUE(HoldsTestPicture(raw.Image, alpha));
     EXPECT_EQ(raw.Image.Pixels, rle.Image.Pixels);
   }
-  const TDecodeResult odd = DecodeFixture(DecodeTga, "odd24.tga");
-  ASSERT_TRUE(odd.Ok);
-  EXPECT_TRUE(HoldsTestPicture(odd.Image, false));
-}
+  EXPECT_TRUE(HoldsTestPicture(DecodeFixture("odd24.tga").Image, false));
 
-TEST(TgaDecoder, UnsupportedKindsGetTheirOwnText) {
-  const auto text = [](const char* why) { return std::string("Couldn't load \"x.tga\". ") + why; };
-  const std::vector<uint8_t> palette = PictureFixtureBytes("palette.tga");
-  const std::vector<uint8_t> grey = PictureFixtureBytes("grey.tga");
-  ExpectFailure(DecodeTga(palette.data(), palette.size(), "x.tga", false), "TGA File Error",
-                text("Only 24 and 32bit TGA supported."));
-  ExpectFailure(DecodeTga(grey.data(), grey.size(), "x.tga", false), "TGA File Error",
-                text("Only 24 and 32bit TGA supported."));
-  const std::vector<uint8_t> mapped = TgaHeader(2, 1, 1, 1, 24);
-  ExpectFailure(DecodeTga(mapped.data(), mapped.size(), "x.tga", false), "TGA File Error",
-                text("Colormapped TGA files not supported."));
-  const std::vector<uint8_t> sixteen = TgaHeader(10, 0, 1, 1, 16);
-  ExpectFailure(DecodeTga(sixteen.data(), sixteen.size(), "x.tga", false), "TGA File Error",
-                text("Only 24 and 32 bit TGA files supported."));
-}
-
-TEST(TgaDecoder, RunLengthPacketsStayInsideTheImageAndTheData) {
-  std::vector<uint8_t> overrun = TgaHeader(10, 0, 2, 2, 24);
-  overrun.insert(overrun.end(), {0xFF, 1, 2, 3, 0x00, 9, 9, 9});  // a run of 128 pixels, then more
-  TDecodeResult r = DecodeTga(overrun.data(), overrun.size(), "x.tga", false);
-  ASSERT_TRUE(r.Ok);
-  EXPECT_EQ(r.Image.Pixels, std::vector<uint8_t>({3, 2, 1, 3, 2, 1, 3, 2, 1, 3, 2, 1}));
-
-  std::vector<uint8_t> early = TgaHeader(10, 0, 2, 2, 32);
-  early.insert(early.end(), {0x7F, 1, 2, 3, 4, 5, 6, 7});  // raw packet of 128, data for one and a half
-  r = DecodeTga(early.data(), early.size(), "x.tga", false);
-  ASSERT_TRUE(r.Ok);
-  EXPECT_EQ(r.Image.Pixels, std::vector<uint8_t>({3, 2, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TgaDecoder, ShortFilesAndAbsurdSizes) {
-  const std::vector<uint8_t> header = TgaHeader(2, 0, 8, 4, 24);
-  EXPECT_THROW(
-      {
-        try {
-          DecodeTga(header.data(), 17, "cut.tga", false);
-        } catch (const EFileError& e) {
-          EXPECT_NE(std::string(e.what()).find("cut.tga"), std::string::npos);
-          throw;
-        }
-      },
-      EFileError);
-  ExpectFailure(DecodeTga(header.data(), 17, "cut.tga", true), "BMP Unit", "Unable to read from resource - cut.tga");
-  ExpectFailure(DecodeTga(header.data(), header.size(), "cut.tga", false), "TGA File Error",
-                "Couldn't read file \"cut.tga\".");
-  std::vector<uint8_t> huge = TgaHeader(10, 0, 65535, 65535, 32);
-  huge.insert(huge.end(), {0xFF, 1, 2, 3, 4});
-  ExpectFailure(DecodeTga(huge.data(), huge.size(), "huge.tga", false), "TGA File Error",
-                "Couldn't read file \"huge.tga\".");
-}
-
-TEST(JpegDecoder, OddSizedPicturesComeOutUprightAndOpaque) {
-  for (const char* name : {"halves.jpg", "progressive.jpg"}) {
-    const TDecodeResult r = DecodeFixture(DecodeJpg, name);
+  for (const char* name : {"halves.jpg", "progressive.jpg"}) {  // 13 x 9, red over blue
+    const TDecodeResult r = DecodeFixture(name);
     ASSERT_TRUE(r.Ok) << name;
     EXPECT_EQ(r.Image.Format, TPixelFormat::RGBA);
-    EXPECT_EQ(r.Image.Width, 13u);
-    EXPECT_EQ(r.Image.Height, 9u);
+    EXPECT_EQ(std::make_pair(r.Image.Width, r.Image.Height), std::make_pair(13u, 9u));
     for (size_t i = 3; i < r.Image.Pixels.size(); i += 4) ASSERT_EQ(r.Image.Pixels[i], 255);
     EXPECT_TRUE(Near(PixelOf(r.Image, 6, 0), TRgba8{0, 0, 255, 255}, 24)) << name << ": bottom row is blue";
     EXPECT_TRUE(Near(PixelOf(r.Image, 6, 8), TRgba8{255, 0, 0, 255}, 24)) << name << ": top row is red";
   }
-  const TDecodeResult grey = DecodeFixture(DecodeJpg, "grey.jpg");
-  ASSERT_TRUE(grey.Ok);
-  const TRgba8 p = PixelOf(grey.Image, 3, 2);
-  EXPECT_TRUE(p.r == p.g && p.g == p.b && Near(p, TRgba8{128, 128, 128, 255}, 3));
+  const TRgba8 grey = PixelOf(DecodeFixture("grey.jpg").Image, 3, 2);
+  EXPECT_TRUE(grey.r == grey.g && grey.g == grey.b && Near(grey, TRgba8{128, 128, 128, 255}, 3));
+  EXPECT_TRUE(Decode("jpg", WithRepeatedScans(20)).Ok) << "a few repeated scans still decode";
+
+  // A run of 2, a raw packet of 2, then a run of 128 cut at the image's end.
+  std::vector<uint8_t> packets = TgaHeader(10, 0, 2, 3, 24);
+  packets.insert(packets.end(), {0x81, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9, 0xFF, 10, 11, 12, 0x00, 99, 99, 99});
+  EXPECT_EQ(Decode("tga", packets).Image.Pixels,
+            std::vector<uint8_t>({3, 2, 1, 3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 12, 11, 10}));
+  std::vector<uint8_t> early = TgaHeader(10, 0, 2, 2, 32);
+  early.insert(early.end(), {0x7F, 1, 2, 3, 4, 5, 6, 7});  // raw packet of 128, data for one and a half
+  EXPECT_EQ(Decode("tga", early).Image.Pixels, std::vector<uint8_t>({3, 2, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(JpegDecoder, DamagedFilesGiveTheLoadMessage) {
+TEST(Decoders, EveryRefusalGivesItsLoadersMessage) {
+  // Truncated and oversized files of every kind are the damaged-file
+  // matrix's; these are the refusals a whole run does not reach.
+  const std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp"), jpeg = PictureFixtureBytes("halves.jpg");
+  std::vector<uint8_t> palette = bmp, huge = bmp;
+  palette[14 + 32] = palette[14 + 33] = 0xFF;      // colours used: far more bytes than the file holds
+  for (int i : {4, 5, 8, 9}) huge[14 + i] = 0xFF;  // 65535 x 65535 with the computed size
+  std::fill(huge.begin() + 14 + 20, huge.begin() + 14 + 24, 0);
+  const std::string tga = "TGA File Error: Couldn't load \"x.tga\". ", jpg = "BMP Unit: Couldn't load JPG - \"x.jpg\"";
+  const std::tuple<std::string, std::vector<uint8_t>, bool, std::string> cases[] = {
+      {"bmp", Cut(bmp, bmp.size() - 1), false, "BMP Unit: Error reading bitmap data"},
+      {"bmp", Cut(bmp, bmp.size() - 1), true, "BMP Unit: Unable to read from resource - x.bmp"},
+      {"bmp", Cut(bmp, 30), false, "BMP Unit: Error reading bitmap data"},
+      {"bmp", palette, false, "BMP Unit: Error reading palette"},
+      {"bmp", huge, false, "BMP Unit: Error reading bitmap data"},
+      {"tga", PictureFixtureBytes("palette.tga"), false, tga + "Only 24 and 32bit TGA supported."},
+      {"tga", PictureFixtureBytes("grey.tga"), false, tga + "Only 24 and 32bit TGA supported."},
+      {"tga", TgaHeader(2, 1, 1, 1, 24), false, tga + "Colormapped TGA files not supported."},
+      {"tga", TgaHeader(10, 0, 1, 1, 16), false, tga + "Only 24 and 32 bit TGA files supported."},
+      {"tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17), true, "BMP Unit: Unable to read from resource - x.tga"},
+      {"jpg", Cut(jpeg, 2), true, "BMP Unit: Couldn't load JPG Resource - \"x.jpg\""},
+      {"jpg", WithRepeatedScans(300), false, jpg},
+      {"jpg", WithJpegSize(jpeg, 0, 9), false, jpg},
+      {"jpg", WithJpegSize(jpeg, 16385, 1), false, jpg},
+  };
+  for (const auto& [ext, bytes, fromResource, message] : cases) {
+    const TDecodeResult r = Decode(ext, bytes, fromResource);
+    EXPECT_FALSE(r.Ok) << message;
+    EXPECT_EQ(r.Caption + ": " + r.Text, message) << ext << ", " << bytes.size() << " bytes";
+  }
+  // A file shorter than the TGA header is the one refusal that is thrown.
+  EXPECT_TRUE(Contains(FileErrorOf([] { Decode("tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17)); }), "x.tga"));
+}
+
+TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessage) {
+  uint32_t texture = 0;
+  int w = 0, filter = 0;
+  ASSERT_TRUE(LoadBmpFile(PictureFixture("rgb24.bmp"), texture, false));
+  EXPECT_TRUE(Texels(texture, w, filter).at(0) == TestPicturePixel(0, 3, false));
+  EXPECT_EQ(filter, GL_LINEAR);
+  ASSERT_TRUE(LoadTgaMipmapped(PictureFixture("rgba32rle.tga"), texture));
+  EXPECT_TRUE(Texels(texture, w, filter).at(1) == TestPicturePixel(1, 3, true));
+  EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+  // Rows of 5 x 3 bytes are no multiple of four: uploaded unskewed, scaled by
+  // GLU to a power of two with the corners keeping their colours.
+  ASSERT_TRUE(LoadTgaFile(PictureFixture("odd24.tga"), texture, false));
+  const std::vector<TRgba8> odd = Texels(texture, w, filter);
+  EXPECT_TRUE(Near(odd.at(odd.size() - size_t(w)), TestPicturePixel(0, 0, false), 40));
+  EXPECT_TRUE(Near(odd.at(0), TestPicturePixel(0, 2, false), 40));
+  EXPECT_TRUE(Messages.empty());
+
+  const std::string none = ScratchPath("none"), cut = WriteScratchFile("cut.tga", std::vector<uint8_t>(20, 0));
+  texture = 1234;
+  EXPECT_FALSE(LoadTgaFile(none + ".tga", texture, false) || LoadTgaMipmapped(none + ".tga", texture) ||
+               LoadBmpFile(none + ".bmp", texture, false) || LoadJpgFile(none + ".jpg", texture, false) ||
+               LoadTgaFile(cut, texture, false));
+  EXPECT_THROW(LoadTgaMipmapped(WriteScratchFile("short.tga", std::vector<uint8_t>(5, 0)), texture), EFileError);
+  EXPECT_EQ(texture, 1234u);
+  using M = std::pair<std::string, std::string>;
+  EXPECT_EQ(Messages,
+            (std::vector<M>{{"TGA Texture", "File not found  - " + none + ".tga"},
+                            {"TGA Texture", "File not found  - " + none + ".tga"},
+                            {"BMP Unit", "Error opening " + none + ".bmp"},
+                            {"BMP Unit", "Couldn't load JPG - \"" + none + ".jpg\""},
+                            {"TGA File Error", "Couldn't load \"" + cut + "\". Only 24 and 32bit TGA supported."}}));
+}
+
+TEST_F(GLTextures, DispatchGoesByTheUpperCasedLastFourCharactersAndStoredImagesByTheFirstDot) {
   const std::vector<uint8_t> jpeg = PictureFixtureBytes("halves.jpg");
-  const std::string fileText = "Couldn't load JPG - \"bad.jpg\"";
-  for (size_t cut : {size_t(0), size_t(2), size_t(100), jpeg.size() - 20})
-    ExpectFailure(DecodeJpg(jpeg.data(), cut, "bad.jpg", false), "BMP Unit", fileText);
-  std::mt19937 random(7);
-  std::vector<uint8_t> garbage(4096);
-  for (uint8_t& b : garbage) b = uint8_t(random());
-  ExpectFailure(DecodeJpg(garbage.data(), garbage.size(), "bad.jpg", false), "BMP Unit", fileText);
-  garbage[0] = 0xFF;
-  garbage[1] = 0xD8;
-  ExpectFailure(DecodeJpg(garbage.data(), garbage.size(), "bad.jpg", false), "BMP Unit", fileText);
-  ExpectFailure(DecodeJpg(garbage.data(), 2, "bad.jpg", true), "BMP Unit", "Couldn't load JPG Resource - \"bad.jpg\"");
+  uint32_t texture = 77777;
+  for (const std::string& name :
+       {WriteScratchFile("photo.jpeg", jpeg), WriteScratchFile("a.png", jpeg), std::string("jpg")})
+    LoadImageFile(name, texture, false);
+  EXPECT_TRUE(texture == 77777u && Messages.empty());
+  LoadImageFile(WriteScratchFile("PIC.Jpg", jpeg), texture, false);
+  EXPECT_TRUE(texture != 77777u && glIsTexture(texture));
+
+  RegisterResourceImage("JPEG", "logo", jpeg);
+  RegisterResourceImage("TGA", "logo", PictureFixtureBytes("rgb24.tga"));
+  RegisterResourceImage("BMP", "broken", std::vector<uint8_t>(60, 0xFF));
+  RegisterResourceImage("JPEG", "nodot", jpeg);  // never reached without a "."
+  texture = 55555;
+  EXPECT_TRUE(LoadJpgFile("logo.jpg", texture, true) && texture != 55555u);
+  texture = 55555;
+  EXPECT_TRUE(LoadTgaFile("logo.x.y", texture, true) && texture != 55555u);
+  texture = 55555;
+  EXPECT_FALSE(LoadJpgFile("nodot", texture, true) || LoadBmpFile("logo.bmp", texture, true) ||
+               LoadBmpFile("broken.bmp", texture, true));
+  EXPECT_EQ(texture, 55555u);
+  using M = std::pair<std::string, std::string>;
+  EXPECT_EQ(Messages, (std::vector<M>{{"JPG Texture", "File not found in resource - nodot"},
+                                      {"BMP Texture", "File not found in resource - logo.bmp"},
+                                      {"BMP Unit", "Unable to read from resource - broken.bmp"}}));
 }
 
-TEST(JpegDecoder, ZeroAndAbsurdDimensionsAreRefusedBeforeDecoding) {
-  for (auto [w, h] : {std::pair<uint16_t, uint16_t>{0, 9}, {13, 0}, {65000, 65000}, {16385, 1}}) {
-    std::vector<uint8_t> jpeg = PictureFixtureBytes("halves.jpg");
-    SetJpegSize(jpeg, w, h);
-    ExpectFailure(DecodeJpg(jpeg.data(), jpeg.size(), "big.jpg", false), "BMP Unit", "Couldn't load JPG - \"big.jpg\"");
+TEST(MaterialFile, FieldsComeInFileOrderAndAShortFileLeavesTheRest) {
+  const std::string path = WriteScratchFile("m.mat", MaterialBytes(1, "rock.tga", 8));
+  Material m;
+  m.LoadFromFile(path);
+  EXPECT_TRUE(m.TextureID == 3u && m.Blend && !m.SphereMap && m.Mode == 1u && m.AlphaBlend);
+  EXPECT_FLOAT_EQ(m.Color.g, 0.2f);
+  EXPECT_FLOAT_EQ(m.BlendColor.a, 0.8f);
+  EXPECT_EQ(m.TextureName, "rock.tga");
+  EXPECT_EQ(m.FileName, path);
+  Material partial;
+  partial.Mode = 9;
+  partial.TextureName = "kept.jpg";
+  const std::vector<uint8_t> bytes = MaterialBytes(1, "", 0);
+  ParseMaterial(partial, bytes.data(), 8, "m.mat");
+  EXPECT_TRUE(partial.TextureID == 3u && partial.Blend);
+  EXPECT_EQ(partial.Mode, 9u) << "only two of its four bytes are there";
+  EXPECT_EQ(partial.TextureName, "kept.jpg");
+  for (int32_t length : {-1, 9, 1 << 30}) {
+    const std::vector<uint8_t> bad = MaterialBytes(1, "rock.tga", length);
+    EXPECT_TRUE(Contains(FileErrorOf([&] { ParseMaterial(m, bad.data(), bad.size(), "bad.mat"); }), "bad.mat"))
+        << "name length " << length;
   }
 }
 
-TEST(JpegDecoder, AProgressiveFileWithHundredsOfScansIsStopped) {
-  const std::vector<uint8_t> jpeg = PictureFixtureBytes("progressive.jpg");
-  size_t lastScan = 0;
-  for (size_t i = 0; i + 1 < jpeg.size(); ++i)
-    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) lastScan = i;
-  ASSERT_NE(lastScan, 0u);
-  const size_t end = jpeg.size() - 2;  // the end-of-image marker
-  std::vector<uint8_t> many(jpeg.begin(), jpeg.begin() + end);
-  for (int i = 0; i < 300; ++i) many.insert(many.end(), jpeg.begin() + lastScan, jpeg.begin() + end);
-  many.insert(many.end(), {0xFF, 0xD9});
-  ExpectFailure(DecodeJpg(many.data(), many.size(), "scans.jpg", false), "BMP Unit",
-                "Couldn't load JPG - \"scans.jpg\"");
-  many.resize(end + 20 * (end - lastScan));
-  many.insert(many.end(), {0xFF, 0xD9});
-  EXPECT_TRUE(DecodeJpg(many.data(), many.size(), "scans.jpg", false).Ok) << "a few repeated scans still decode";
+TEST_F(GLTextures, TheRegistryDecodesOncePerExactNameAndMaterialsTryOnce) {
+  RegisterTexture("reg-a", 5);
+  RegisterTexture("reg-b", 6);
+  RegisterTexture("reg-a", 7);
+  EXPECT_EQ(FindTexture("reg-a"), 7u) << "the last entry wins";
+  EXPECT_EQ(FindTexture("REG-A"), TextureNotFound);
+  EXPECT_EQ(FindTexture("reg-a "), TextureNotFound);
+  const std::vector<uint8_t> jpeg = PictureFixtureBytes("halves.jpg"), tga = PictureFixtureBytes("rgb24.tga");
+  const std::string lower = WriteScratchFile("logo.jpg", jpeg), upper = WriteScratchFile("LOGO.JPG", jpeg);
+  size_t entries = TextureRegistry().size();
+  const uint32_t first = LoadTexture(lower);
+  EXPECT_EQ(LoadTexture(lower), first);
+  EXPECT_TRUE(LoadTexture(upper) != first && glIsTexture(first));
+  EXPECT_EQ(LoadTexture(ScratchPath("missing.jpg")), TextureNotFound);
+  EXPECT_EQ(LoadTexture(ScratchPath("missing.jpg")), TextureNotFound) << "a failure is tried again";
+  EXPECT_EQ(TextureRegistry().size(), entries + 4);
+
+  // A material chooses the trilinear loader by a last character "a".
+  Material trilinear, linear, preset, broken;
+  trilinear.TextureName = preset.TextureName = WriteScratchFile("a.tga", tga);
+  linear.TextureName = WriteScratchFile("b.TGA", tga);
+  preset.TextureID = 42;
+  broken.TextureName = ScratchPath("gone.tga");
+  entries = TextureRegistry().size();
+  for (Material* m : {&trilinear, &linear, &preset, &broken, &broken}) m->PrepareTexture();
+  int w = 0, filter = 0;
+  Texels(trilinear.TextureID, w, filter);
+  EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+  Texels(linear.TextureID, w, filter);
+  EXPECT_EQ(filter, GL_LINEAR);
+  EXPECT_EQ(preset.TextureID, 42u);
+  EXPECT_EQ(broken.TextureID, TextureNotFound);
+  EXPECT_EQ(TextureRegistry().size(), entries + 3);
+  EXPECT_EQ(Messages.size(), 3u) << "two for the missing picture, one for the material";
 }
 
-TEST_F(TextureUpload, LoadersUploadUprightTexturesWithTheirFilters) {
-  uint32_t texture = 0;
-  ASSERT_TRUE(LoadBmpFile(PictureFixture("rgb24.bmp"), texture, false));
-  int w = 0, h = 0;
-  std::vector<uint8_t> texels = TextureLevel0(texture, w, h);
-  ASSERT_EQ(w, 8);
-  EXPECT_TRUE((TRgba8{texels[0], texels[1], texels[2], texels[3]}) == TestPicturePixel(0, 3, false));
-  EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-  GLint env = 0;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-  EXPECT_EQ(env, GL_MODULATE);
-
-  ASSERT_TRUE(LoadTgaMipmapped(PictureFixture("rgba32rle.tga"), texture));
-  texels = TextureLevel0(texture, w, h);
-  EXPECT_TRUE((TRgba8{texels[4], texels[5], texels[6], texels[7]}) == TestPicturePixel(1, 3, true));
-  EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-
-  ASSERT_TRUE(LoadJpgFile(PictureFixture("halves.jpg"), texture, false));
-  texels = TextureLevel0(texture, w, h);
-  EXPECT_EQ(texels[3], 255);
-  EXPECT_TRUE(Near(TRgba8{texels[size_t(w) * (h - 1) * 4], texels[size_t(w) * (h - 1) * 4 + 1],
-                          texels[size_t(w) * (h - 1) * 4 + 2], 255},
-                   TRgba8{255, 0, 0, 255}, 24))
-      << "the top texel row is the picture's top";
-  EXPECT_TRUE(Log.Messages.empty());
-}
-
-TEST_F(TextureUpload, RowsWhoseLengthIsNotAMultipleOfFourUploadUnskewed) {
-  uint32_t texture = 0;
-  ASSERT_TRUE(LoadTgaFile(PictureFixture("odd24.tga"), texture, false));
-  int w = 0, h = 0;
-  const std::vector<uint8_t> texels = TextureLevel0(texture, w, h);
-  const size_t topLeft = size_t(w) * (h - 1) * 4;
-  // GLU scales 5 x 3 to a power of two; the corners keep their colours.
-  EXPECT_TRUE(
-      Near(TRgba8{texels[topLeft], texels[topLeft + 1], texels[topLeft + 2], 255}, TestPicturePixel(0, 0, false), 40));
-  EXPECT_TRUE(Near(TRgba8{texels[0], texels[1], texels[2], 255}, TestPicturePixel(0, 2, false), 40));
-}
-
-TEST_F(TextureUpload, FailuresShowTheirMessageAndKeepTheOutParameter) {
-  const std::string folder = ScratchFolder();
-  uint32_t texture = 1234;
-  EXPECT_FALSE(LoadTgaFile(folder + "/none.tga", texture, false));
-  EXPECT_FALSE(LoadTgaMipmapped(folder + "/none.tga", texture));
-  EXPECT_FALSE(LoadBmpFile(folder + "/none.bmp", texture, false));
-  EXPECT_FALSE(LoadJpgFile(folder + "/none.jpg", texture, false));
-  const std::string truncated = WriteScratchFile(folder, "cut.tga", std::vector<uint8_t>(20, 0));
-  EXPECT_FALSE(LoadTgaFile(truncated, texture, false));
-  const std::string shortTga = WriteScratchFile(folder, "short.tga", std::vector<uint8_t>(5, 0));
-  EXPECT_THROW(LoadTgaMipmapped(shortTga, texture), EFileError);
-  EXPECT_EQ(texture, 1234u);
-  using M = std::pair<std::string, std::string>;
-  EXPECT_EQ(Log.Messages,
-            (std::vector<M>{
-                {"TGA Texture", "File not found  - " + folder + "/none.tga"},
-                {"TGA Texture", "File not found  - " + folder + "/none.tga"},
-                {"BMP Unit", "Error opening " + folder + "/none.bmp"},
-                {"BMP Unit", "Couldn't load JPG - \"" + folder + "/none.jpg\""},
-                {"TGA File Error", "Couldn't load \"" + truncated + "\". Only 24 and 32bit TGA supported."},
-            }));
-}
-
-TEST_F(TextureUpload, DispatchGoesByTheUpperCasedLastFourCharacters) {
-  const std::string folder = ScratchFolder();
-  const std::vector<uint8_t> jpeg = PictureFixtureBytes("halves.jpg");
-  uint32_t texture = 77;
-  LoadImageFile(WriteScratchFile(folder, "photo.jpeg", jpeg), texture, false);
-  LoadImageFile(WriteScratchFile(folder, "a.png", jpeg), texture, false);
-  LoadImageFile("jpg", texture, false);
-  EXPECT_EQ(texture, 77u);
-  EXPECT_TRUE(Log.Messages.empty());
-  LoadImageFile(WriteScratchFile(folder, "PIC.Jpg", jpeg), texture, false);
-  EXPECT_NE(texture, 77u);
-  EXPECT_TRUE(glIsTexture(texture));
-}
-
-TEST_F(TextureUpload, StoredImagesAreFoundByTheNameBeforeTheFirstDot) {
-  RegisterResourceImage("JPEG", "logo", PictureFixtureBytes("halves.jpg"));
-  RegisterResourceImage("TGA", "logo", PictureFixtureBytes("rgb24.tga"));
-  RegisterResourceImage("BMP", "broken", std::vector<uint8_t>(60, 0xFF));
-  RegisterResourceImage("JPEG", "nodot", PictureFixtureBytes("halves.jpg"));  // never reached without a "."
-  uint32_t texture = 5;
-  EXPECT_TRUE(LoadJpgFile("logo.jpg", texture, true));
-  EXPECT_NE(texture, 5u);
-  texture = 5;
-  EXPECT_TRUE(LoadTgaFile("logo.x.y", texture, true));
-  texture = 5;
-  EXPECT_FALSE(LoadJpgFile("nodot", texture, true));
-  EXPECT_FALSE(LoadBmpFile("logo.bmp", texture, true));
-  EXPECT_FALSE(LoadBmpFile("broken.bmp", texture, true));
-  EXPECT_EQ(texture, 5u);
-  using M = std::pair<std::string, std::string>;
-  EXPECT_EQ(Log.Messages, (std::vector<M>{{"JPG Texture", "File not found in resource - nodot"},
-                                          {"BMP Texture", "File not found in resource - logo.bmp"},
-                                          {"BMP Unit", "Unable to read from resource - broken.bmp"}}));
+TEST_F(GLTextures, EachKindOfMaterialSetsItsBlendingTexturingAndColour) {
+  const uint32_t texture = LoadTexture(PictureFixture("rgb24.bmp"));
+  const std::tuple<uint32_t, bool, bool, bool, const char*> cases[] = {
+      // mode, blend, sphere map, alpha blend
+      {0, false, true, true, "blend 0 zero/zero texture 00 sphere 00 tracking 1 colour 1 0 0 1"},
+      {0, true, false, false, "blend 1 one/one texture 00 sphere 00 tracking 1 colour 0 0.5 0 0.25"},
+      {1, false, true, false, "blend 0 zero/zero texture 11 sphere 11 tracking 0 colour 1 1 1 1"},
+      {1, true, true, true, "blend 1 alpha/1-alpha texture 11 sphere 11 tracking 0 colour 0 0.5 0 0.25"},
+      {1, true, false, false, "blend 1 colour/dst-colour texture 11 sphere 00 tracking 0 colour 0 0.5 0 0.25"},
+      {2, true, true, true, "blend 0 zero/zero texture 10 sphere 10 tracking 1 colour 0.5 0.5 0.5 0.5"},
+  };
+  for (const auto& [mode, blend, sphereMap, alphaBlend, state] : cases) {
+    for (const GLenum cap : {GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_COLOR_MATERIAL}) glEnable(cap);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ZERO);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+    Material m;
+    m.Mode = mode;
+    m.Blend = blend;
+    m.SphereMap = sphereMap;
+    m.AlphaBlend = alphaBlend;
+    m.TextureID = texture;
+    m.Color = TColorRGBA{1, 0, 0, 1};
+    m.BlendColor = TColorRGBA{0, 0.5f, 0, 0.25f};
+    m.Apply();
+    EXPECT_EQ(MaterialState(texture), state) << "mode " << mode << ", blend " << blend << ", sphere " << sphereMap;
+  }
+  GLint tracked = 0;
+  glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &tracked);
+  EXPECT_EQ(tracked, GL_AMBIENT_AND_DIFFUSE);
 }

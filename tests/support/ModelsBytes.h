@@ -1,6 +1,5 @@
 // Byte builders for the model formats the engine reads (3DS chunk trees, .abr
-// and .aab brush files), shared by the model tests and the benchmarks, plus a
-// helper that writes bytes to a scratch file for the loaders that open files.
+// and .aab brush files), shared by the model tests and the benchmarks.
 #pragma once
 
 #include <array>
@@ -27,12 +26,11 @@ class TByteBuilder {
   TByteBuilder& Name(const std::string& s) { return I32(int32_t(s.size())).Text(s); }
 
   // A 3DS chunk: BeginChunk writes the id and a length placeholder that
-  // EndChunk fills in with the bytes written since.
+  // EndChunk fills in with the bytes written since; Chunk does both around
+  // what `body` writes.
   size_t BeginChunk(uint16_t id);
   void EndChunk(size_t start);
-
-  const uint8_t* data() const { return Bytes.data(); }
-  size_t size() const { return Bytes.size(); }
+  TByteBuilder& Chunk(uint16_t id, const std::function<void(TByteBuilder&)>& body);
 };
 
 // One named object of a 3DS file; faces are (a, b, c, flags).
@@ -44,18 +42,9 @@ struct T3DSObjectBytes {
   bool IsCamera = false;  // written as a camera object instead of a mesh
 };
 
-void Append3DSObject(TByteBuilder& out, const T3DSObjectBytes& object);
 // A whole file: root (0x4D4D unless given), version chunk, editor chunk with
 // the objects, and a small keyframer chunk that the reader must skip.
 std::vector<uint8_t> Build3DS(const std::vector<T3DSObjectBytes>& objects, uint16_t root = 0x4D4D);
 
 // A grid mesh of w x h vertices (two faces per cell), gently curved.
 T3DSObjectBytes GridObject(const std::string& name, int w, int h);
-
-// Writes bytes to a file in a scratch folder and returns its path.
-std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>& bytes);
-
-// The text of the EFileError that `action` throws, or "(no error)".
-std::string FileErrorOf(const std::function<void()>& action);
-
-inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
