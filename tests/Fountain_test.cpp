@@ -1,5 +1,6 @@
 // The fountain's particle step without a window: gravity, bounce, fading,
-// ageing and respawn with the beat's spread.
+// ageing and respawn with the beat's spread, at the edges the pictures of a
+// few seconds of the show do not reach.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,81 +11,48 @@
 
 namespace {
 
-class ParticleStep : public testing::Test {
- protected:
-  void SetUp() override {
-    FrameStep = 1.0f;
-    PartTime = 5000;
-    EmitColor = MakeColor(0.5f, 0.5f, 1.0f, 1.0f);
-  }
+TParticle& Place(const TVector& position, const TVector& velocity, float age) {
+  PartTime = 5000;
+  EmitColor = MakeColor(0.5f, 0.5f, 1.0f, 1.0f);
+  return Particles[ParticleMax] = TParticle{velocity, position, MakeColor(1.0f, 0.5f, 0.25f, 0.7f), age};
+}
 
-  TParticle& Place(int32_t index, const TVector& position, const TVector& velocity, float age) {
-    TParticle& p = Particles[index];
-    p.Position = position;
-    p.Velocity = velocity;
-    p.Color = MakeColor(1.0f, 0.5f, 0.25f, 0.7f);
-    p.Age = age;
-    return p;
-  }
+struct TStepCase {
+  const char* Name;
+  float Step, Age;  // the frame step and the sprite's age before the call
+  TVector Position, Velocity;
+  float VelocityY, PositionY, AgeAfter, Red;  // after one call; red starts at 1
 };
 
-TEST_F(ParticleStep, FlyingSpriteFallsMovesByTheStepAndFadesOncePerCall) {
-  FrameStep = 2.0f;
-  TParticle& p = Place(0, MakeVector(1, 2, 3), MakeVector(1.0f, 0.5f, -0.25f), 10);
-  UpdateParticle(0);
-  EXPECT_FLOAT_EQ(p.Velocity.y, 0.498f);
-  EXPECT_FLOAT_EQ(p.Position.x, 3.0f);
-  EXPECT_FLOAT_EQ(p.Position.y, 2.0f + 0.498f * 2);
-  EXPECT_FLOAT_EQ(p.Position.z, 2.5f);
-  EXPECT_FLOAT_EQ(p.Age, 12.0f);
-  EXPECT_FLOAT_EQ(p.Color.r, 1.0f / 1.01f);
-  EXPECT_FLOAT_EQ(p.Color.b, 0.25f / 1.01f);
-  EXPECT_EQ(p.Color.a, 0.7f);
-
-  // A frame with no elapsed time still pulls and fades, but nothing moves.
-  FrameStep = 0.0f;
-  UpdateParticle(0);
-  EXPECT_FLOAT_EQ(p.Velocity.y, 0.496f);
-  EXPECT_FLOAT_EQ(p.Position.x, 3.0f);
-  EXPECT_FLOAT_EQ(p.Age, 12.0f);
-  EXPECT_FLOAT_EQ(p.Color.r, 1.0f / 1.01f / 1.01f);
+TEST(ParticleStep, GravityBounceAndFadeActOncePerCallMotionAndAgeByTheStep) {
+  const float fade = 1 / 1.01f;
+  const TStepCase cases[] = {
+      {"flying", 2, 10, {1, 2, 3}, {1, 0.5f, -0.25f}, 0.498f, 2 + 0.498f * 2, 12, fade},
+      {"no elapsed time: pulled and faded, not moved", 0, 10, {1, 2, 3}, {1, 0.5f, 0}, 0.498f, 2, 10, fade},
+      {"waiting", 1, -4000, {5, 6, 7}, {0, 0, 0}, 0, 6, -3999, 1},
+      {"an age of 0 is not yet flying", 1, 0, {5, 6, 7}, {0, 0, 0}, 0, 6, 1, 1},
+      {"below the floor", 1, 100, {0, -130, 0}, {0, -1, 0}, 1.002f / 1.5f, -130 + 1.002f / 1.5f, 101, fade},
+      {"still below, rising", 1, 100, {0, -129, 0}, {0, 0.5f, 0}, -0.498f / 1.5f, -129 - 0.498f / 1.5f, 101, fade},
+      {"exactly on the floor", 1, 100, {0, -125, 0}, {0, -1, 0}, -1.002f, -126.002f, 101, fade},
+      {"an age of 3000 has not passed the span", 1, 2999, {40, -50, 60}, {0, 0, 0}, -0.002f, -50.002f, 3000, fade},
+  };
+  for (const TStepCase& c : cases) {
+    TParticle& p = Place(c.Position, c.Velocity, c.Age);
+    FrameStep = c.Step;
+    UpdateParticle(ParticleMax);
+    EXPECT_FLOAT_EQ(p.Velocity.y, c.VelocityY) << c.Name;
+    EXPECT_FLOAT_EQ(p.Position.y, c.PositionY) << c.Name;
+    EXPECT_FLOAT_EQ(p.Position.x, c.Position.x + c.Velocity.x * c.Step) << c.Name;
+    EXPECT_FLOAT_EQ(p.Age, c.AgeAfter) << c.Name;
+    EXPECT_FLOAT_EQ(p.Color.r, c.Red) << c.Name;
+    EXPECT_FLOAT_EQ(p.Color.b, 0.25f * c.Red) << c.Name;
+    EXPECT_EQ(p.Color.a, 0.7f) << c.Name;
+  }
 }
 
-TEST_F(ParticleStep, WaitingSpriteOnlyAges) {
-  TParticle& p = Place(ParticleMax, MakeVector(5, 6, 7), MakeVector(0, 0, 0), -4000);
-  UpdateParticle(ParticleMax);
-  EXPECT_EQ(p.Velocity.y, 0.0f);
-  EXPECT_EQ(p.Position.y, 6.0f);
-  EXPECT_EQ(p.Color.r, 1.0f);
-  EXPECT_EQ(p.Age, -3999.0f);
-  // An age of exactly 0 is not yet flying.
-  p.Age = -1;
-  UpdateParticle(ParticleMax);
-  UpdateParticle(ParticleMax);
-  EXPECT_FLOAT_EQ(p.Velocity.y, 0.0f);
-  UpdateParticle(ParticleMax);
-  EXPECT_FLOAT_EQ(p.Velocity.y, -0.002f);
-}
-
-TEST_F(ParticleStep, SpriteBelowTheFloorBouncesOnEveryFrameItStaysThere) {
-  TParticle& p = Place(7, MakeVector(0, -130, 0), MakeVector(0, -1, 0), 100);
-  UpdateParticle(7);
-  EXPECT_FLOAT_EQ(p.Velocity.y, 1.002f / 1.5f);
-  EXPECT_LT(p.Position.y, -125.0f);
-  const float up = p.Velocity.y;
-  UpdateParticle(7);
-  EXPECT_FLOAT_EQ(p.Velocity.y, -((up - 0.002f) / 1.5f));
-  // Exactly on the floor is not below it.
-  Place(8, MakeVector(0, -125, 0), MakeVector(0, -1, 0), 100);
-  UpdateParticle(8);
-  EXPECT_FLOAT_EQ(Particles[8].Velocity.y, -1.002f);
-}
-
-TEST_F(ParticleStep, OldSpriteRespawnsAtTheOriginWithTheBeatsSpread) {
-  TParticle& p = Place(3, MakeVector(40, -50, 60), MakeVector(1, 1, 1), 2999);
-  UpdateParticle(3);
-  EXPECT_EQ(p.Age, 3000.0f) << "an age of exactly 3000 has not passed the span";
-
+TEST(ParticleStep, OldSpriteRespawnsAtTheOriginWithTheBeatsSpread) {
+  TParticle& p = Place(MakeVector(40, -50, 60), MakeVector(1, 1, 1), 3000);
+  FrameStep = 1;
   // Six draws in order: x, y and z each from the first of a pair minus the second.
   PartTime = 1250;
   SetRandomSeed(1234);
@@ -92,7 +60,7 @@ TEST_F(ParticleStep, OldSpriteRespawnsAtTheOriginWithTheBeatsSpread) {
   for (double& v : r) v = Random();
   SetRandomSeed(1234);
   EmitColor = MakeColor(0.1f, 0.2f, 0.3f, 0.4f);
-  UpdateParticle(3);
+  UpdateParticle(ParticleMax);
   const double k = Pulse(60, 0, 30000, 1250);
   ASSERT_NE(k, 0.0);
   EXPECT_EQ(p.Age, 4.0f);
@@ -105,10 +73,11 @@ TEST_F(ParticleStep, OldSpriteRespawnsAtTheOriginWithTheBeatsSpread) {
   EXPECT_EQ(p.Color.a, 0.4f);
 }
 
-TEST_F(ParticleStep, AfterThirtySecondsSpritesLeaveStraightUp) {
+TEST(ParticleStep, AfterThirtySecondsSpritesLeaveStraightUp) {
+  TParticle& p = Place(MakeVector(0, 0, 0), MakeVector(3, 3, 3), 3000);
+  FrameStep = 1;
   PartTime = 30000;
-  TParticle& p = Place(5000, MakeVector(0, 0, 0), MakeVector(3, 3, 3), 3000);
-  UpdateParticle(5000);
+  UpdateParticle(ParticleMax);
   EXPECT_EQ(p.Age, 4.0f);
   EXPECT_EQ(p.Velocity.x, 0.0f);
   EXPECT_FLOAT_EQ(p.Velocity.y, 0.1f);
