@@ -1,6 +1,7 @@
 // The missing-file and damaged-file matrices: a private copy of the data
 // without one file, or with one file of every format cut short or replaced
-// by a file announcing a huge count or size, played headless in a child process on an
+// by a file announcing a huge count or size (or, for the models the set-ups
+// read, holding no mesh), played headless in a child process on an
 // empty table (the start-up, then one frame of every part). Each ends the
 // way the user was promised: a missing model, brush, material, grass map or
 // table stops the program with "Cannot open file <name>", a damaged one with
@@ -12,9 +13,7 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <set>
 #include <stdexcept>
 
@@ -67,11 +66,13 @@ void Halve(TBytes& b) { b.resize(b.size() / 2); }
 // announces a count or size far beyond what it holds.
 std::function<void(TBytes&)> Regression(const std::string& name) {
   return [name](TBytes& b) {
-    std::ifstream in(std::string(TAVIX_SOURCE_DIR) + "/tests/regressions/" + name, std::ios::binary);
-    b.assign(std::istreambuf_iterator<char>(in), {});
+    b = ReadBytes(std::string(TAVIX_SOURCE_DIR) + "/tests/regressions/" + name);
     if (b.empty()) throw std::runtime_error("no regression file " + name);
   };
 }
+
+// A model file holding no mesh.
+void NoMeshes(TBytes& b) { b = {0x4D, 0x4D, 6, 0, 0, 0}; }
 
 std::vector<TFileCase> DamagedCases() {
   const std::string jpg = "Couldn't load JPG - \"logo.jpg\"", tga = "Couldn't read file \"clouds2.tga\".";
@@ -79,6 +80,10 @@ std::vector<TFileCase> DamagedCases() {
   return {
       {"Truncated3ds", "tunnel.3ds", Halve, stops, "Error", ""},
       {"HugeVertexCount3ds", "tunnel.3ds", Regression("huge_vertex_count.3ds"), stops, "Error", ""},
+      {"NoMeshesFunplane3ds", "funplane.3ds", NoMeshes, stops, "Error", ""},
+      {"NoMeshesGrass3ds", "grass.3ds", NoMeshes, stops, "Error", ""},
+      {"NoMeshesKule3ds", "kule.3ds", NoMeshes, stops, "Error", ""},
+      {"NoMeshesNurb3ds", "nurb.3ds", NoMeshes, stops, "Error", ""},
       {"TruncatedAbr", "env.abr", Halve, stops, "Error", ""},
       {"NegativeVertexCountAbr", "env.abr", Regression("negative_vertex_count.abr"), stops, "Error", ""},
       {"TruncatedAab", "star.aab", Halve, stops, "Error", ""},
@@ -102,7 +107,7 @@ TEST_P(BrokenFile, EndsAsPromised) {
   const TDemoData data(c.Damage ? "" : c.File);
   if (c.File != "timesync.dat") data.WriteTable({});
   if (c.Damage) {
-    TBytes bytes = data.Read(c.File);
+    TBytes bytes = ReadBytes(data.Path(c.File));
     c.Damage(bytes);
     data.Write(c.File, bytes);
   }

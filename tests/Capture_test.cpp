@@ -229,7 +229,7 @@ TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
   // screen. Had the show played on, its keys would have cleared and saved
   // the time-sync table at 3.9 s.
   const TDemoData data;
-  const std::vector<uint8_t> table = data.Read("timesync.dat");
+  const std::vector<uint8_t> table = ReadBytes(data.Path("timesync.dat"));
   WriteText(data.Path("ffmpeg"), "#!/bin/sh\nhead -c 300000 >/dev/null\nexit 3\n");
   fs::permissions(data.Path("ffmpeg"), fs::perms::owner_all);
   WriteText(data.Path("keys.txt"), "c 3900\ns 3900\n");
@@ -242,7 +242,7 @@ TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
   const std::string reason = "Cannot write the video " + data.Path("show.mp4") +
                              ": ffmpeg stopped taking frames (Broken pipe; ffmpeg exited with status 3)";
   EXPECT_NE(result.Output.find(reason), std::string::npos) << result.Output;
-  EXPECT_TRUE(data.Read("timesync.dat") == table) << "the show played on";
+  EXPECT_TRUE(ReadBytes(data.Path("timesync.dat")) == table) << "the show played on";
 }
 
 TEST(CaptureRun, ContactSheetHoldsEveryPart) {

@@ -50,38 +50,30 @@ TEST(ParticleStep, GravityBounceAndFadeActOncePerCallMotionAndAgeByTheStep) {
   }
 }
 
+// Six draws in order: x, y and z each from the first of a pair minus the
+// second, spread by the beat; after 30 s straight up instead.
 TEST(ParticleStep, OldSpriteRespawnsAtTheOriginWithTheBeatsSpread) {
-  TParticle& p = Place(MakeVector(40, -50, 60), MakeVector(1, 1, 1), 3000);
-  FrameStep = 1;
-  // Six draws in order: x, y and z each from the first of a pair minus the second.
-  PartTime = 1250;
-  SetRandomSeed(1234);
-  double r[6];
-  for (double& v : r) v = Random();
-  SetRandomSeed(1234);
-  EmitColor = MakeColor(0.1f, 0.2f, 0.3f, 0.4f);
-  UpdateParticle(ParticleMax);
-  const double k = Pulse(60, 0, 30000, 1250);
-  ASSERT_NE(k, 0.0);
-  EXPECT_EQ(p.Age, 4.0f);
-  EXPECT_EQ(p.Position.x, 0.0f);
-  EXPECT_EQ(p.Position.y, 0.0f);
-  EXPECT_FLOAT_EQ(p.Velocity.x, static_cast<float>((r[0] - r[1]) * k * 10.5));
-  EXPECT_FLOAT_EQ(p.Velocity.y, static_cast<float>(std::fabs((r[2] - r[3]) * k * 1.5) + 0.1));
-  EXPECT_FLOAT_EQ(p.Velocity.z, static_cast<float>((r[4] - r[5]) * k * 1.5));
-  EXPECT_EQ(p.Color.g, 0.2f);
-  EXPECT_EQ(p.Color.a, 0.4f);
-}
-
-TEST(ParticleStep, AfterThirtySecondsSpritesLeaveStraightUp) {
-  TParticle& p = Place(MakeVector(0, 0, 0), MakeVector(3, 3, 3), 3000);
-  FrameStep = 1;
-  PartTime = 30000;
-  UpdateParticle(ParticleMax);
-  EXPECT_EQ(p.Age, 4.0f);
-  EXPECT_EQ(p.Velocity.x, 0.0f);
-  EXPECT_FLOAT_EQ(p.Velocity.y, 0.1f);
-  EXPECT_EQ(p.Velocity.z, 0.0f);
+  for (const uint32_t partTime : {1250u, 30000u}) {
+    TParticle& p = Place(MakeVector(40, -50, 60), MakeVector(1, 1, 1), 3000);
+    FrameStep = 1;
+    PartTime = partTime;
+    EmitColor = MakeColor(0.1f, 0.2f, 0.3f, 0.4f);
+    SetRandomSeed(1234);
+    double r[6];
+    for (double& v : r) v = Random();
+    SetRandomSeed(1234);
+    UpdateParticle(ParticleMax);
+    const double k = partTime < 30000 ? Pulse(60, 0, 30000, partTime) : 0;
+    EXPECT_EQ(p.Age, 4.0f);
+    EXPECT_EQ(p.Position.x, 0.0f);
+    EXPECT_EQ(p.Position.y, 0.0f);
+    EXPECT_FLOAT_EQ(p.Velocity.x, static_cast<float>((r[0] - r[1]) * k * 10.5)) << partTime;
+    EXPECT_FLOAT_EQ(p.Velocity.y, static_cast<float>(std::fabs((r[2] - r[3]) * k * 1.5) + 0.1)) << partTime;
+    EXPECT_FLOAT_EQ(p.Velocity.z, static_cast<float>((r[4] - r[5]) * k * 1.5)) << partTime;
+    EXPECT_EQ(p.Color.g, 0.2f);
+    EXPECT_EQ(p.Color.a, 0.4f);
+  }
+  EXPECT_NE(Pulse(60, 0, 30000, 1250), 0.0);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "CaptureImage.h"
 #include "FrameGrab.h"
@@ -45,13 +44,6 @@ std::string GlStateText(const std::map<int32_t, std::string>& states) {
   std::string text;
   for (const auto& [part, line] : states) text += "part " + std::to_string(part) + ": " + line + "\n";
   return text;
-}
-
-std::string ReadText(const std::string& fileName) {
-  std::ifstream in(fileName);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Plays the short show and keeps the frames at every moment, by name.
@@ -102,7 +94,8 @@ TEST(Pictures, EveryMomentAndPartStateMatchItsReference) {
   const bool write = std::getenv("TAVIX_WRITE_PICTURES") != nullptr;
   const std::string stateFile = ReferenceFolder() + "/gl-state.txt";
   if (write) std::ofstream(stateFile) << GlStateText(record.GlState);
-  EXPECT_EQ(GlStateText(record.GlState), ReadText(stateFile));
+  const std::vector<uint8_t> expectedState = ReadBytes(stateFile);
+  EXPECT_EQ(GlStateText(record.GlState), std::string(expectedState.begin(), expectedState.end()));
   const fs::path failed = fs::current_path() / "pictures-failed";
   for (const auto& [name, frame] : record.Frames) {
     const std::string reference = ReferenceFolder() + "/" + name + ".png";

@@ -6,20 +6,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "FuzzEntries.h"
+#include "ShowFrames.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<uint8_t> FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::vector<fs::path> FilesIn(const fs::path& folder) {
   std::vector<fs::path> files;
@@ -33,7 +27,7 @@ std::vector<fs::path> FilesIn(const fs::path& folder) {
 TReaderOutcome Replay(const fs::path& file) {
   const TFuzzEntry* entry = FuzzEntryForFile(file.filename().string());
   if (!entry) throw std::runtime_error("no reader for " + file.string());
-  const std::vector<uint8_t> bytes = FileBytes(file);
+  const std::vector<uint8_t> bytes = ReadBytes(file);
   return entry->Run(bytes.data(), bytes.size());
 }
 
@@ -67,7 +61,7 @@ TEST(Regressions, FuzzTargetsPassOverOnlyLargePicturesTheReaderWouldDecode) {
       {fs::path(TAVIX_DATA_DIR) / "tavixm.bmp", true},     {fs::path(TAVIX_DATA_DIR) / "logo.jpg", true},
       {fs::path(TAVIX_DATA_DIR) / "clouds2.tga", true}};
   for (const auto& [file, above] : cases) {
-    const std::vector<uint8_t> bytes = FileBytes(file);
+    const std::vector<uint8_t> bytes = ReadBytes(file);
     EXPECT_EQ(AboveFuzzCap(*FuzzEntryForFile(file.filename().string()), bytes.data(), bytes.size()), above) << file;
   }
 }

@@ -1,18 +1,13 @@
-// The set-ups no part draws (so the picture suite cannot see them; the
-// start-up suite looks at what they build from the generated data): the
-// grass cells from the random numbers and the map, the corners of the patch
-// model, and models without the meshes a set-up reads.
+// The set-ups no part draws, so the picture suite cannot see them: the grass
+// cells from the random numbers and the map, and the corners of the patch
+// model. Models without the meshes a set-up reads are in the file matrix.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "AmbSystem.h"
-#include "ShowFrames.h"
 #include "tvCommon.h"
-#include "tvEffect3.h"
 #include "tvEffect5.h"
-#include "tvEffect6.h"
 #include "tvEffect7.h"
 
 namespace {
@@ -73,8 +68,6 @@ TEST(GrassCells, MapReadsOutsideTheImageGiveZero) {
   TPixelBuffer shortMap = map;
   shortMap.Pixels.resize(10);
   EXPECT_EQ(MapPixel(shortMap, 40, 40), 0u) << "pixels missing from the buffer read as zero";
-  const uint8_t notABitmap[] = {'B', 'M', 1, 2};
-  EXPECT_THROW(DecodeGrassMap(notABitmap, sizeof notABitmap, "tavixm.bmp"), EFileError);
 }
 
 TEST(NurbCorners, ReadFromMeshThreeAndRefusedWhenTheModelIsTooSmall) {
@@ -90,19 +83,4 @@ TEST(NurbCorners, ReadFromMeshThreeAndRefusedWhenTheModelIsTooSmall) {
   EXPECT_EQ(NurbCorners[1].z, 3);
   EXPECT_EQ(NurbCorners[2].x, 4);
   EXPECT_EQ(NurbCorners[3].y, 5);
-}
-
-// A set-up that reads a model holding no mesh stops with the file's name.
-TEST(SetupsWithTheDemoData, RefuseModelsWithoutTheMeshesTheyRead) {
-  OpenShowWindow();
-  const TDemoData data;
-  const std::pair<const char*, void (*)()> setups[] = {{"funplane.3ds", SetupWave},
-                                                       {"grass.3ds", SetupVegetables},
-                                                       {"kule.3ds", SetupDeform},
-                                                       {"nurb.3ds", SetupNurbSystem}};
-  for (const auto& [file, setup] : setups) data.Write(file, {0x4D, 0x4D, 6, 0, 0, 0});
-  std::filesystem::current_path(data.Folder());
-  for (const auto& [file, setup] : setups)
-    EXPECT_NE(FileErrorOf(setup).find(file), std::string::npos) << file << " without meshes";
-  std::filesystem::current_path(TAVIX_DATA_DIR);
 }

@@ -38,11 +38,6 @@ TDemoData::~TDemoData() {
   fs::remove_all(folder_, ignored);
 }
 
-std::vector<uint8_t> TDemoData::Read(const std::string& name) const {
-  std::ifstream in(Path(name), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 void TDemoData::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
   std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -57,9 +52,13 @@ void TDemoData::WriteTable(const std::vector<uint32_t>& moments) const {
 
 bool HaveDemoData() { return fs::exists(fs::path(TAVIX_DATA_DIR) / "timesync.dat"); }
 
-std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName) {
+std::vector<uint8_t> ReadBytes(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
-  const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName) {
+  const std::vector<uint8_t> bytes = ReadBytes(fileName);
   std::array<uint32_t, 201> moments{};
   for (size_t i = 0; i < moments.size() && 4 * i + 3 < bytes.size(); ++i)
     for (size_t b = 0; b < 4; ++b) moments[i] |= uint32_t(bytes[4 * i + b]) << (8 * b);

@@ -29,7 +29,6 @@ class TDemoData {
 
   const std::string& Folder() const { return folder_; }
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
-  std::vector<uint8_t> Read(const std::string& name) const;
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
   // A table with these leading moments, the rest 0; with none every part
   // passes in one frame.
@@ -40,6 +39,8 @@ class TDemoData {
 };
 
 bool HaveDemoData();
+// The bytes of a file; none when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& fileName);
 std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName);
 
 struct TShowRun {
