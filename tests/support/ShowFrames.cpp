@@ -135,8 +135,7 @@ TIsolatedRun PlayIsolated(const std::string& dataDir, unsigned limitSeconds) {
     std::string caption = ReadText(in);
     run.Messages.push_back({caption, ReadText(in)});
   }
-  run.Finished = bool(in);
-  run.Fault = run.Finished ? "" : "report cut short";
+  if (!in) run.Fault = "report cut short";
   return run;
 }
 
@@ -165,12 +164,6 @@ TFrameShot ReadFrame(const TGLWindow& window) {
   glReadPixels(0, 0, frame.Width, frame.Height, GL_RGB, GL_UNSIGNED_BYTE, frame.Rgb.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   return frame;
-}
-
-TShotPixel ReadPixel(int x, int y) {
-  unsigned char p[4] = {};
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
 }
 
 std::string GlStateLine() {

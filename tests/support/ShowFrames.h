@@ -1,12 +1,11 @@
 // The harness of the suites that play the demo headless to a moment and look
 // at it: a private copy of the generated data with a chosen time-sync table,
-// a run on the virtual clock that records the part and GL error state of
-// every presented frame, whole runs in a child process for the file
-// matrices, frames and pixels read back, and the demo's window for scenes.
+// runs that record the part and GL errors of every presented frame (in a
+// child process for the file matrices), frames, pixels and GL state read
+// back, and the demo's window for scenes.
 //
-// State: a copy of the data lives in the temporary folder until its
-// TDemoData goes; OpenShowWindow leaves its window, and the data folder as
-// the working folder, for the rest of the process.
+// State: a data copy lives until its TDemoData goes; OpenShowWindow leaves
+// its window, and the data folder as the working folder, to the process.
 #pragma once
 
 #include <array>
@@ -55,8 +54,7 @@ TShowRun PlayShow(THeadlessOptions options);
 // A run over `dataDir` without keys in a child process at 100 ms a frame, so
 // that every run starts afresh and a crash or a hang fails only its case.
 struct TIsolatedRun {
-  bool Finished = false;  // false: the child crashed, hung or could not report
-  std::string Fault;      // why it did not finish
+  std::string Fault;  // why the child did not report: a crash, a hang, a cut report
   int ExitCode = 0;
   bool MusicStarted = false;
   int GlErrorFrames = 0;
@@ -81,10 +79,19 @@ struct TFrameShot {
 };
 // The frame about to be presented (call from a frame sink).
 TFrameShot ReadFrame(const TGLWindow& window);
-// One pixel of the frame being drawn, from its lower-left corner.
-TShotPixel ReadPixel(int x, int y);
 // The state later parts and the operator overlay rely on, one line.
 std::string GlStateLine();
+
+// The text of the E a call throws, or "" when it throws none.
+template <typename E, typename Call>
+std::string ErrorOf(const Call& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "";
+}
 
 // Opens the demo's 800 x 600 window once per process as MainWindow, with the
 // light and the pictures the fountain's model uses, and changes into the
