@@ -6,20 +6,16 @@
 // from the build before any change that was meant to keep the pictures;
 // TAVIX_WRITE_PICTURES=1 writes them anew (only for a change that is meant
 // to alter the show).
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "CaptureImage.h"
 #include "FrameGrab.h"
-#include "Show2Support.h"
+#include "ShortSchedule.h"
 #include "ShowFrames.h"
 #include "tvCommon.h"
 #include "tvHeadless.h"
@@ -39,34 +35,6 @@ constexpr int Tolerance = 5;  // 2% of 255
 
 std::string ReferenceFolder() { return std::string(TAVIX_SOURCE_DIR) + "/tests/pictures"; }
 
-// The state later parts and the operator overlay rely on, one line.
-std::string GlStateLine() {
-  std::ostringstream line;
-  for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_FOG, GL_LIGHTING, GL_LIGHT0, GL_TEXTURE_2D,
-                     GL_ALPHA_TEST, GL_COLOR_MATERIAL, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_NORMALIZE})
-    line << int(glIsEnabled(cap));
-  auto ints = [&](GLenum name, int count) {
-    GLint v[4] = {};
-    glGetIntegerv(name, v);
-    for (int i = 0; i < count; ++i) line << ' ' << v[i];
-  };
-  auto floats = [&](GLenum name, int count) {
-    GLfloat v[16] = {};
-    glGetFloatv(name, v);
-    char text[32];
-    // Three decimals, and no sign on zero, so that rounding noise does not count.
-    for (int i = 0; i < count; ++i)
-      line << ' ' << (std::snprintf(text, sizeof text, "%.3f", std::fabs(v[i]) < 5e-4f ? 0.0f : v[i]), text);
-  };
-  ints(GL_BLEND_SRC, 1), ints(GL_BLEND_DST, 1), ints(GL_DEPTH_FUNC, 1), ints(GL_DEPTH_WRITEMASK, 1);
-  ints(GL_ALPHA_TEST_FUNC, 1), floats(GL_ALPHA_TEST_REF, 1), ints(GL_CULL_FACE_MODE, 1), ints(GL_FRONT_FACE, 1);
-  ints(GL_POLYGON_MODE, 2), ints(GL_SHADE_MODEL, 1), ints(GL_MATRIX_MODE, 1), ints(GL_VIEWPORT, 4);
-  ints(GL_TEXTURE_BINDING_2D, 1), floats(GL_COLOR_CLEAR_VALUE, 4), floats(GL_CURRENT_COLOR, 4);
-  ints(GL_FOG_MODE, 1), floats(GL_FOG_START, 1), floats(GL_FOG_END, 1), floats(GL_FOG_DENSITY, 1);
-  floats(GL_FOG_COLOR, 4), floats(GL_PROJECTION_MATRIX, 16), floats(GL_MODELVIEW_MATRIX, 16);
-  return line.str();
-}
-
 struct TShowRecord {
   std::map<std::string, TRgbImage> Frames;  // by moment name
   std::map<int32_t, std::string> GlState;   // after the last frame of each part
@@ -78,25 +46,15 @@ std::string GlStateText(const std::map<int32_t, std::string>& states) {
   return text;
 }
 
-std::string ReadText(const std::string& fileName) {
-  std::ifstream in(fileName);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Plays the short show and keeps the frames at every moment, by name.
 TShowRecord PlayAndCapture() {
-  const std::string data = CopyDemoData();
-  std::vector<uint32_t> table;
-  for (uint32_t i = 0; i < 12; ++i) table.push_back(8000 + 3000 * i);
-  WriteTimeSyncFile(data, table);
+  const TShortSchedule schedule(TAVIX_DATA_DIR, 3000);
   TShowRecord record;
   std::map<std::string, TRgbImage>& frames = record.Frames;
   uint64_t index = 0;
   size_t nextMoment = 0;
   THeadlessOptions options;
-  options.DataDir = data;
+  options.DataDir = schedule.Folder();
   options.FramesPerSecond = 60;
   options.OnFrame = [&](const TGLWindow& window) {
     for (uint64_t wanted : StartUpFrames)
@@ -106,10 +64,11 @@ TShowRecord PlayAndCapture() {
     if (DemoTime != 0 && CurrentPart >= -1 && CurrentPart <= 10) record.GlState[CurrentPart] = GlStateLine();
     ++index;
   };
-  const THeadlessResult result = RunHeadless(options);
-  RemoveDemoData(data);
-  EXPECT_EQ(result.ExitCode, 0);
-  EXPECT_TRUE(result.Messages.empty());
+  const TShowRun run = PlayShow(options);
+  EXPECT_EQ(run.Result.ExitCode, 0);
+  EXPECT_TRUE(run.Result.Messages.empty());
+  EXPECT_EQ(run.Parts, (std::vector<int32_t>{-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_TRUE(run.GlErrorFrames.empty()) << "GL errors first in part " << run.GlErrorFrames.begin()->first;
   return record;
 }
 
@@ -135,7 +94,8 @@ TEST(Pictures, EveryMomentAndPartStateMatchItsReference) {
   const bool write = std::getenv("TAVIX_WRITE_PICTURES") != nullptr;
   const std::string stateFile = ReferenceFolder() + "/gl-state.txt";
   if (write) std::ofstream(stateFile) << GlStateText(record.GlState);
-  EXPECT_EQ(GlStateText(record.GlState), ReadText(stateFile));
+  const std::vector<uint8_t> expectedState = ReadBytes(stateFile);
+  EXPECT_EQ(GlStateText(record.GlState), std::string(expectedState.begin(), expectedState.end()));
   const fs::path failed = fs::current_path() / "pictures-failed";
   for (const auto& [name, frame] : record.Frames) {
     const std::string reference = ReferenceFolder() + "/" + name + ".png";

@@ -29,8 +29,18 @@ void CheckFaces(const std::vector<TFace>& faces, size_t vertexCount, const char*
   for (const TFace& f : faces) Require(f.a < vertexCount && f.b < vertexCount && f.c < vertexCount, what);
 }
 
-TReaderOutcome Run3ds(const uint8_t* data, size_t size) {
+// A reader's file error is a clean refusal.
+template <typename Read>
+TReaderOutcome RefusedOnFileError(const Read& read) {
   try {
+    return read();
+  } catch (const EFileError&) {
+    return TReaderOutcome::Refused;
+  }
+}
+
+TReaderOutcome Run3ds(const uint8_t* data, size_t size) {
+  return RefusedOnFileError([&] {
     const T3DSFile file = Parse3DS(data, size, "fuzz.3ds");
     // The loader refuses a file of another kind when it fetches the first mesh.
     if (file.WrongRoot) return TReaderOutcome::Refused;
@@ -39,25 +49,21 @@ TReaderOutcome Run3ds(const uint8_t* data, size_t size) {
       CheckFaces(m.Faces, m.Vertices.size(), "3ds: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
-  } catch (const EFileError&) {
-    return TReaderOutcome::Refused;
-  }
+  });
 }
 
 TReaderOutcome RunAbr(const uint8_t* data, size_t size) {
-  try {
+  return RefusedOnFileError([&] {
     for (const TBrushFileMesh& m : ParseBrushFile(data, size, "fuzz.abr")) {
       Require(m.TexCoords.size() == m.Vertices.size(), "abr: mapping count differs from vertex count");
       CheckFaces(m.Faces, m.Vertices.size(), "abr: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
-  } catch (const EFileError&) {
-    return TReaderOutcome::Refused;
-  }
+  });
 }
 
 TReaderOutcome RunAab(const uint8_t* data, size_t size) {
-  try {
+  return RefusedOnFileError([&] {
     for (const TAniFileMesh& m : ParseAniBrushFile(data, size, "fuzz.aab").Meshes) {
       const size_t v = size_t(std::max(m.VertexCount, 0));
       Require(m.VertexFrames.size() == m.NormalFrames.size(), "aab: frames without normals");
@@ -67,20 +73,16 @@ TReaderOutcome RunAab(const uint8_t* data, size_t size) {
       CheckFaces(m.Faces, v, "aab: face index past the vertices");
     }
     return TReaderOutcome::Accepted;
-  } catch (const EFileError&) {
-    return TReaderOutcome::Refused;
-  }
+  });
 }
 
 TReaderOutcome RunMaterial(const uint8_t* data, size_t size) {
-  try {
+  return RefusedOnFileError([&] {
     Material m;
     ParseMaterial(m, data, size, "fuzz.mat");
     Require(m.TextureName.size() <= size, "mat: texture name longer than the file");
     return TReaderOutcome::Accepted;
-  } catch (const EFileError&) {
-    return TReaderOutcome::Refused;
-  }
+  });
 }
 
 // Stands in for the GL upload: reads every byte the upload would read, a row
@@ -117,11 +119,7 @@ TReaderOutcome FinishDecode(const TDecodeResult& decoded, const std::string& kin
 // A file shorter than the TGA header is the one fault that is thrown, not
 // reported in a message box.
 TReaderOutcome RunTga(const uint8_t* data, size_t size) {
-  try {
-    return FinishDecode(DecodeTga(data, size, "fuzz.tga", false), "tga");
-  } catch (const EFileError&) {
-    return TReaderOutcome::Refused;
-  }
+  return RefusedOnFileError([&] { return FinishDecode(DecodeTga(data, size, "fuzz.tga", false), "tga"); });
 }
 
 TReaderOutcome RunBmp(const uint8_t* data, size_t size) {

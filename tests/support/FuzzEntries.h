@@ -1,14 +1,11 @@
 // One entry point per file reader, shared by the libFuzzer targets in
-// tests/fuzz and the regression suite that replays the files they found.
+// tests/fuzz and the regression suite that replays the files they found. An
+// entry hands the bytes to the reader as the loader does. A clean refusal
+// (EFileError, or a failed decode with its message) is expected; a result
+// that breaks the reader's promises (a face naming a missing vertex, a pixel
+// buffer of the wrong size) throws TReaderBroken, a crash to the fuzzer.
 //
-// An entry hands the bytes to the reader exactly as the loader does. A clean
-// refusal (EFileError, or a failed decode with its message) is an expected
-// outcome; a result that breaks the reader's promises (a face naming a vertex
-// that does not exist, a pixel buffer of the wrong size) throws
-// TReaderBroken, which the fuzzer turns into a crash and a test into a failure.
-//
-// State: none. Leaves nothing behind except the time-sync table, which the
-// time-sync entry overwrites.
+// State: none; the time-sync entry overwrites the time-sync table.
 #pragma once
 
 #include <cstddef>

@@ -1,15 +1,148 @@
-// Helpers for the suites of the show's first half (see ShowFrames.h).
+// The show suites' harness (see ShowFrames.h).
 #include "ShowFrames.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
 
-#include "AmbSystem.h"
+#include "Amb2Lights.h"
+#include "Amb2Materials.h"
+#include "AmbBass.h"
+#include "tvCommon.h"
+
+namespace fs = std::filesystem;
+
+// ---- the data --------------------------------------------------------------
+
+TDemoData::TDemoData(const std::string& omit) {
+  std::string pattern = (fs::temp_directory_path() / "tavix-data-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  folder_ = pattern;
+  for (const auto& entry : fs::directory_iterator(TAVIX_DATA_DIR))
+    if (entry.is_regular_file() && entry.path().filename() != omit)
+      fs::copy_file(entry.path(), fs::path(folder_) / entry.path().filename());
+}
+
+TDemoData::~TDemoData() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+void TDemoData::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+  std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void TDemoData::WriteTable(const std::vector<uint32_t>& moments) const {
+  std::vector<uint8_t> bytes(804, 0);
+  for (size_t i = 0; i < moments.size() && i < 201; ++i)
+    for (size_t b = 0; b < 4; ++b) bytes[4 * i + b] = uint8_t(moments[i] >> (8 * b));
+  Write("timesync.dat", bytes);
+}
+
+bool HaveDemoData() { return fs::exists(fs::path(TAVIX_DATA_DIR) / "timesync.dat"); }
+
+std::vector<uint8_t> ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName) {
+  const std::vector<uint8_t> bytes = ReadBytes(fileName);
+  std::array<uint32_t, 201> moments{};
+  for (size_t i = 0; i < moments.size() && 4 * i + 3 < bytes.size(); ++i)
+    for (size_t b = 0; b < 4; ++b) moments[i] |= uint32_t(bytes[4 * i + b]) << (8 * b);
+  return moments;
+}
+
+// ---- playing ---------------------------------------------------------------
+
+TShowRun PlayShow(THeadlessOptions options) {
+  TShowRun run;
+  options.OnFrame = [&run, look = std::move(options.OnFrame)](const TGLWindow& window) {
+    if (run.Parts.empty() || run.Parts.back() != CurrentPart) run.Parts.push_back(CurrentPart);
+    ++run.Frames[CurrentPart];
+    if (glGetError() != GL_NO_ERROR) ++run.GlErrorFrames[CurrentPart];
+    if (look) look(window);
+  };
+  run.Result = RunHeadless(options);
+  return run;
+}
+
+namespace {
+
+// The child's report, a file of numbers and of texts as their length and bytes.
+[[noreturn]] void RunChild(const std::string& dataDir, const std::string& reportFile) {
+  bool music = false;
+  THeadlessOptions options;
+  options.DataDir = dataDir;
+  options.MsPerFrame = 100;  // the fade passes in a few frames
+  options.OnFrame = [&music](const TGLWindow&) {
+    uint32_t tick = 0;
+    music = music || MusicStartTick(tick);
+  };
+  const TShowRun run = PlayShow(options);
+  int glErrorFrames = 0;
+  for (const auto& [part, frames] : run.GlErrorFrames) glErrorFrames += frames;
+  std::ofstream report(reportFile);
+  report << run.Result.ExitCode << ' ' << music << ' ' << glErrorFrames << ' ' << run.Parts.size();
+  for (int32_t part : run.Parts) report << ' ' << part;
+  report << ' ' << run.Result.Messages.size();
+  for (const TRecordedMessage& m : run.Result.Messages)
+    report << ' ' << m.Caption.size() << ' ' << m.Caption << ' ' << m.Text.size() << ' ' << m.Text;
+  _exit(report.flush() ? 0 : 3);
+}
+
+std::string ReadText(std::istream& in) {
+  size_t length = 0;
+  in >> length;
+  in.get();
+  std::string text(length, '\0');
+  in.read(text.data(), std::streamsize(length));
+  return text;
+}
+
+}  // namespace
+
+TIsolatedRun PlayIsolated(const std::string& dataDir, unsigned limitSeconds) {
+  const std::string reportFile = dataDir + "/.isolated-run";
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(limitSeconds);  // a hang ends the child with SIGALRM
+    RunChild(dataDir, reportFile);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  TIsolatedRun run;
+  if (WIFSIGNALED(status)) run.Fault = std::string("killed by signal ") + strsignal(WTERMSIG(status));
+  if (WIFEXITED(status) && WEXITSTATUS(status) != 0) run.Fault = "exit status " + std::to_string(WEXITSTATUS(status));
+  if (!run.Fault.empty()) return run;
+  std::ifstream in(reportFile);
+  size_t parts = 0, messages = 0;
+  in >> run.ExitCode >> run.MusicStarted >> run.GlErrorFrames >> parts;
+  for (int32_t part = 0; parts > 0 && in >> part; --parts) run.Parts.insert(part);
+  for (in >> messages; messages > 0 && in; --messages) {
+    std::string caption = ReadText(in);
+    run.Messages.push_back({caption, ReadText(in)});
+  }
+  if (!in) run.Fault = "report cut short";
+  return run;
+}
+
+// ---- looking ---------------------------------------------------------------
 
 TShotPixel TFrameShot::At(int x, int y) const {
-  const size_t i = (static_cast<size_t>(y) * Width + x) * 3;
+  const size_t i = (size_t(y) * Width + x) * 3;
   return {Rgb[i], Rgb[i + 1], Rgb[i + 2]};
 }
 
@@ -25,42 +158,50 @@ double TFrameShot::MeanBrightness(int x0, int y0, int x1, int y1) const {
 }
 
 TFrameShot ReadFrame(const TGLWindow& window) {
-  TFrameShot frame;
-  frame.Width = window.Width;
-  frame.Height = window.Height;
-  frame.Rgb.resize(static_cast<size_t>(frame.Width) * frame.Height * 3);
+  TFrameShot frame{window.Width, window.Height, {}};
+  frame.Rgb.resize(size_t(frame.Width) * frame.Height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, frame.Width, frame.Height, GL_RGB, GL_UNSIGNED_BYTE, frame.Rgb.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   return frame;
 }
 
-void SaveFramePpm(const TFrameShot& frame, const std::string& fileName) {
-  std::ofstream out(fileName, std::ios::binary);
-  out << "P6\n" << frame.Width << " " << frame.Height << "\n255\n";
-  for (int y = frame.Height - 1; y >= 0; --y)
-    out.write(reinterpret_cast<const char*>(&frame.Rgb[static_cast<size_t>(y) * frame.Width * 3]), frame.Width * 3);
+std::string GlStateLine() {
+  std::ostringstream line;
+  for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_FOG, GL_LIGHTING, GL_LIGHT0, GL_TEXTURE_2D,
+                     GL_ALPHA_TEST, GL_COLOR_MATERIAL, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_NORMALIZE})
+    line << int(glIsEnabled(cap));
+  auto ints = [&](GLenum name, int count) {
+    GLint v[4] = {};
+    glGetIntegerv(name, v);
+    for (int i = 0; i < count; ++i) line << ' ' << v[i];
+  };
+  auto floats = [&](GLenum name, int count) {
+    GLfloat v[16] = {};
+    glGetFloatv(name, v);
+    char text[32];
+    // Three decimals, and no sign on zero, so that rounding noise does not count.
+    for (int i = 0; i < count; ++i)
+      line << ' ' << (std::snprintf(text, sizeof text, "%.3f", std::fabs(v[i]) < 5e-4f ? 0.0f : v[i]), text);
+  };
+  ints(GL_BLEND_SRC, 1), ints(GL_BLEND_DST, 1), ints(GL_DEPTH_FUNC, 1), ints(GL_DEPTH_WRITEMASK, 1);
+  ints(GL_ALPHA_TEST_FUNC, 1), floats(GL_ALPHA_TEST_REF, 1), ints(GL_CULL_FACE_MODE, 1), ints(GL_FRONT_FACE, 1);
+  ints(GL_POLYGON_MODE, 2), ints(GL_SHADE_MODEL, 1), ints(GL_MATRIX_MODE, 1), ints(GL_VIEWPORT, 4);
+  ints(GL_TEXTURE_BINDING_2D, 1), floats(GL_COLOR_CLEAR_VALUE, 4), floats(GL_CURRENT_COLOR, 4);
+  ints(GL_FOG_MODE, 1), floats(GL_FOG_START, 1), floats(GL_FOG_END, 1), floats(GL_FOG_DENSITY, 1);
+  floats(GL_FOG_COLOR, 4), floats(GL_PROJECTION_MATRIX, 16), floats(GL_MODELVIEW_MATRIX, 16);
+  return line.str();
 }
 
-TPixelBuffer DecodeDataPicture(const std::string& folder, const std::string& fileName) {
-  const std::string bytes = ReadWholeFile(folder + "/" + fileName);
-  TDecodeResult result = DecodeJpg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName, false);
-  EXPECT_TRUE(result.Ok) << fileName << ": " << result.Text;
-  return std::move(result.Image);
-}
-
-TShotPixel PictureAtWindowPixel(const TPixelBuffer& picture, int x, int y, int width, int height) {
-  const uint32_t px = static_cast<uint32_t>((x + 0.5) * picture.Width / width);
-  const uint32_t py = static_cast<uint32_t>((y + 0.5) * picture.Height / height);
-  const size_t channels = picture.Format == TPixelFormat::RGBA ? 4 : 3;
-  const size_t i = (static_cast<size_t>(py) * picture.Width + px) * channels;
-  return {picture.Pixels[i], picture.Pixels[i + 1], picture.Pixels[i + 2]};
-}
-
-void WriteTimeSyncFile(const std::string& folder, const std::vector<uint32_t>& moments) {
-  std::vector<uint8_t> bytes(804, 0);
-  for (size_t i = 0; i < moments.size() && i < 201; ++i)
-    for (int b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<uint8_t>(moments[i] >> (8 * b));
-  std::ofstream out(folder + "/timesync.dat", std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+void OpenShowWindow() {
+  static bool open = false;
+  if (open) return;
+  open = true;
+  fs::current_path(TAVIX_DATA_DIR);
+  FarPlane = 4000;
+  MainWindow = MakeGLWindow(800, 600, 32, true, "Tavix");
+  SetLightNumber(GL_LIGHT0);
+  InitLights();
+  TexTavixM = LoadTexture("tavixm.jpg");
+  TexSunset = LoadTexture("sunset.jpg");
 }

@@ -1,21 +1,72 @@
-// Helpers for the suites of the show's first half: whole frames read back
-// from the window, the demo's own pictures decoded for comparison, a
-// time-sync file written with chosen moments, and a record of the loading
-// screens shown.
+// The harness of the suites that play the demo headless to a moment and look
+// at it: a private copy of the generated data with a chosen time-sync table,
+// runs that record the part and GL errors of every presented frame (in a
+// child process for the file matrices), frames, pixels and GL state read
+// back, and the demo's window for scenes.
+//
+// State: a data copy lives until its TDemoData goes; OpenShowWindow leaves
+// its window, and the data folder as the working folder, to the process.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "Amb2Textures.h"
 #include "Ambrel2.h"
+#include "tvHeadless.h"
+
+// A private copy of every file of the generated data folder but `omit`.
+class TDemoData {
+ public:
+  explicit TDemoData(const std::string& omit = "");
+  ~TDemoData();
+  TDemoData(const TDemoData&) = delete;
+  TDemoData& operator=(const TDemoData&) = delete;
+
+  const std::string& Folder() const { return folder_; }
+  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+  void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+  // A table with these leading moments, the rest 0; with none every part
+  // passes in one frame.
+  void WriteTable(const std::vector<uint32_t>& moments) const;
+
+ private:
+  std::string folder_;
+};
+
+bool HaveDemoData();
+// The bytes of a file; none when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& fileName);
+std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName);
+
+struct TShowRun {
+  THeadlessResult Result;
+  std::vector<int32_t> Parts;            // CurrentPart of the presented frames, repeats left out
+  std::map<int32_t, int> Frames;         // presented frames per part
+  std::map<int32_t, int> GlErrorFrames;  // frames per part that ended with a GL error
+};
+// RunHeadless, recording every presented frame before options.OnFrame sees it.
+TShowRun PlayShow(THeadlessOptions options);
+
+// A run over `dataDir` without keys in a child process at 100 ms a frame, so
+// that every run starts afresh and a crash or a hang fails only its case.
+struct TIsolatedRun {
+  std::string Fault;  // why the child did not report: a crash, a hang, a cut report
+  int ExitCode = 0;
+  bool MusicStarted = false;
+  int GlErrorFrames = 0;
+  std::set<int32_t> Parts;
+  std::vector<TRecordedMessage> Messages;
+};
+TIsolatedRun PlayIsolated(const std::string& dataDir, unsigned limitSeconds = 300);
 
 struct TShotPixel {
   int r = 0, g = 0, b = 0;
 };
-
-// The frame being drawn, bottom row first (frame coordinates).
+// A frame read back, bottom row first.
 struct TFrameShot {
   int Width = 0;
   int Height = 0;
@@ -26,24 +77,23 @@ struct TFrameShot {
   double MeanBrightness(int x0, int y0, int x1, int y1) const;
   double MeanBrightness() const { return MeanBrightness(0, 0, Width, Height); }
 };
-
-// Reads the frame about to be presented (call from a frame sink).
+// The frame about to be presented (call from a frame sink).
 TFrameShot ReadFrame(const TGLWindow& window);
-void SaveFramePpm(const TFrameShot& frame, const std::string& fileName);
+// The state later parts and the operator overlay rely on, one line.
+std::string GlStateLine();
 
-// A picture of the data folder decoded as the demo decodes it (bottom row
-// first); a failed decode fails the calling test.
-TPixelBuffer DecodeDataPicture(const std::string& folder, const std::string& fileName);
-// The picture's pixel under window pixel (x, y) when it is stretched over a
-// width x height window.
-TShotPixel PictureAtWindowPixel(const TPixelBuffer& picture, int x, int y, int width, int height);
+// The text of the E a call throws, or "" when it throws none.
+template <typename E, typename Call>
+std::string ErrorOf(const Call& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "";
+}
 
-// Writes "timesync.dat" into the folder with the given leading moments; the
-// rest of the 201 entries are 0.
-void WriteTimeSyncFile(const std::string& folder, const std::vector<uint32_t>& moments);
-
-struct TLoadingStep {
-  std::string Text;
-  float Percent = 0;
-  bool operator==(const TLoadingStep& other) const { return Text == other.Text && Percent == other.Percent; }
-};
+// Opens the demo's 800 x 600 window once per process as MainWindow, with the
+// light and the pictures the fountain's model uses, and changes into the
+// generated data folder.
+void OpenShowWindow();

@@ -1,0 +1,142 @@
+// The missing-file and damaged-file matrices: a private copy of the data
+// without one file, or with one file of every format cut short or replaced
+// by a file announcing a huge count or size (or, for the models the set-ups
+// read, holding no mesh), played headless in a child process on an
+// empty table (the start-up, then one frame of every part). Each ends the
+// way the user was promised: a missing model, brush, material, grass map or
+// table stops the program with "Cannot open file <name>", a damaged one with
+// an error naming the file and what is wrong; a missing or damaged picture
+// gives its loader's message and the show plays on; without the music the
+// show plays on silently. The grass map "tavixm.bmp" is read as data, not
+// as a picture. Never a crash, a hang or a GL error.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include "ShowFrames.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using TBytes = std::vector<uint8_t>;
+
+struct TFileCase {
+  std::string Name;
+  std::string File;                     // empty: every file present
+  std::function<void(TBytes&)> Damage;  // none: the file is missing
+  // The one message the user sees, none for a silent run; "Error" when the
+  // program stops, and then for a damaged file the text need only name it.
+  std::string Caption, Text;
+};
+
+TFileCase Missing(const std::string& file) {
+  std::string name = file;
+  for (char& c : name)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  const std::string ext = fs::path(file).extension().string();
+  if (ext == ".jpg") return {name, file, {}, "BMP Unit", "Couldn't load JPG - \"" + file + "\""};
+  if (ext == ".tga") return {name, file, {}, "TGA Texture", "File not found  - " + file};
+  if (ext == ".mp3") return {name, file, {}, "", ""};
+  return {name, file, {}, "Error", "Cannot open file " + file};
+}
+
+// Every file of the data folder, and none. Hidden files are the generator's
+// own bookkeeping, not the demo's.
+std::vector<TFileCase> MissingCases() {
+  std::vector<TFileCase> cases{{"Nothing", "", {}, "", ""}};
+  if (!HaveDemoData()) return cases;
+  for (const auto& entry : fs::directory_iterator(TAVIX_DATA_DIR))
+    if (entry.path().filename().string()[0] != '.') cases.push_back(Missing(entry.path().filename().string()));
+  return cases;
+}
+
+void Halve(TBytes& b) { b.resize(b.size() / 2); }
+
+// The file's bytes replaced by those of a reader's regression file, which
+// announces a count or size far beyond what it holds.
+std::function<void(TBytes&)> Regression(const std::string& name) {
+  return [name](TBytes& b) {
+    b = ReadBytes(std::string(TAVIX_SOURCE_DIR) + "/tests/regressions/" + name);
+    if (b.empty()) throw std::runtime_error("no regression file " + name);
+  };
+}
+
+// A model file holding no mesh.
+void NoMeshes(TBytes& b) { b = {0x4D, 0x4D, 6, 0, 0, 0}; }
+
+std::vector<TFileCase> DamagedCases() {
+  const std::string jpg = "Couldn't load JPG - \"logo.jpg\"", tga = "Couldn't read file \"clouds2.tga\".";
+  return {
+      {"Truncated3ds", "tunnel.3ds", Halve, "Error", ""},
+      {"HugeVertexCount3ds", "tunnel.3ds", Regression("huge_vertex_count.3ds"), "Error", ""},
+      {"NoMeshesFunplane3ds", "funplane.3ds", NoMeshes, "Error", ""},
+      {"NoMeshesGrass3ds", "grass.3ds", NoMeshes, "Error", ""},
+      {"NoMeshesKule3ds", "kule.3ds", NoMeshes, "Error", ""},
+      {"NoMeshesNurb3ds", "nurb.3ds", NoMeshes, "Error", ""},
+      {"TruncatedAbr", "env.abr", Halve, "Error", ""},
+      {"NegativeVertexCountAbr", "env.abr", Regression("negative_vertex_count.abr"), "Error", ""},
+      {"TruncatedAab", "star.aab", Halve, "Error", ""},
+      {"HugeFrameCountAab", "star.aab", Regression("huge_frame_count.aab"), "Error", ""},
+      {"TruncatedMaterial", "env.mat", [](TBytes& b) { b.pop_back(); }, "Error", ""},
+      {"HugeNameLengthMaterial", "env.mat", Regression("huge_name_length.mat"), "Error", ""},
+      {"TruncatedBmp", "tavixm.bmp", Halve, "Error", ""},
+      {"HugeSizeBmp", "tavixm.bmp", Regression("huge_dimensions.bmp"), "Error", ""},
+      {"TruncatedTga", "clouds2.tga", Halve, "TGA File Error", tga},
+      {"HugeSizeTga", "clouds2.tga", Regression("tiny_file_huge_image.tga"), "TGA File Error", tga},
+      {"TruncatedJpg", "logo.jpg", Halve, "BMP Unit", jpg},
+      {"HugeSizeJpg", "logo.jpg", Regression("huge_dimensions.jpg"), "BMP Unit", jpg},
+  };
+}
+
+class BrokenFile : public ::testing::TestWithParam<TFileCase> {};
+
+TEST_P(BrokenFile, EndsAsPromised) {
+  if (!HaveDemoData()) GTEST_SKIP() << "no generated data";
+  const TFileCase& c = GetParam();
+  const TDemoData data(c.Damage ? "" : c.File);
+  if (c.File != "timesync.dat") data.WriteTable({});
+  if (c.Damage) {
+    TBytes bytes = ReadBytes(data.Path(c.File));
+    c.Damage(bytes);
+    data.Write(c.File, bytes);
+  }
+  const TIsolatedRun run = PlayIsolated(data.Folder());
+  ASSERT_EQ(run.Fault, "");
+  if (c.Caption == "Error") {
+    EXPECT_NE(run.ExitCode, 0);
+    ASSERT_EQ(run.Messages.size(), 1u);
+    EXPECT_EQ(run.Messages[0].Caption, c.Caption);
+    const std::string& text = run.Messages[0].Text;
+    if (c.Text.empty()) {
+      EXPECT_NE(text.find(c.File), std::string::npos) << text;
+      EXPECT_EQ(text.find("Cannot open"), std::string::npos) << text;
+    } else {
+      EXPECT_EQ(text, c.Text);
+    }
+    EXPECT_FALSE(run.Parts.count(0)) << "the show started";
+    return;
+  }
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_TRUE(run.Parts.count(10)) << "the show stopped before its last part";
+  EXPECT_EQ(run.GlErrorFrames, 0);
+  EXPECT_EQ(run.MusicStarted, c.File != "abstract.mp3");
+  EXPECT_EQ(run.Messages.empty(), c.Caption.empty());
+  for (const TRecordedMessage& m : run.Messages) {
+    EXPECT_EQ(m.Caption, c.Caption);
+    EXPECT_EQ(m.Text, c.Text);
+  }
+}
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TFileCase& c, std::ostream* out) { *out << c.Name; }
+
+std::string Name(const ::testing::TestParamInfo<TFileCase>& info) { return info.param.Name; }
+
+INSTANTIATE_TEST_SUITE_P(Missing, BrokenFile, ::testing::ValuesIn(MissingCases()), Name);
+INSTANTIATE_TEST_SUITE_P(Damaged, BrokenFile, ::testing::ValuesIn(DamagedCases()), Name);
+
+}  // namespace
