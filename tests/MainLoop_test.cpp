@@ -19,6 +19,7 @@
 
 #include "AmbInput.h"
 #include "Ambrel2.h"
+#include "EngineSupport.h"
 #include "SpineSupport.h"
 #include "Tavix.h"
 #include "tvCommon.h"
@@ -128,15 +129,6 @@ std::string PatternBytes(size_t size, uint8_t seed) {
   return bytes;
 }
 
-// The error a call throws, "" when it throws none.
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EFileError& error) {
-    return error.what();
-  }
-  return "";
-}
 
 // A file fills the entries it covers, little-endian, a partial last entry
 // only in its low bytes; a save replaces the file with the table's 804 bytes
@@ -165,7 +157,7 @@ TEST_F(TimeSync, FileBytesAreTheTableLittleEndian) {
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
-  EXPECT_EQ(ErrorOf([&] { LoadTimeSync(folder.File("none.dat")); }), "Cannot open file " + folder.File("none.dat"));
+  EXPECT_EQ(ErrorOf<EFileError>([&] { LoadTimeSync(folder.File("none.dat")); }), "Cannot open file " + folder.File("none.dat"));
 }
 
 // While alive, writes past the cap fail (instead of raising SIGXFSZ); no cap for 0.
@@ -200,7 +192,7 @@ TEST_F(TimeSync, FailedSavesNameTheFileAndChangeNothing) {
       WriteBytes(scratch.File(name), bytes);
     }
     TimeSyncTable.fill(0x55555555u);
-    const std::string error = ErrorOf([&] {
+    const std::string error = ErrorOf<EFileError>([&] {
       const TFileSizeLimit limit(f.SizeCap);
       fsyncFails = f.SyncFails;
       SaveTimeSync(scratch.File(f.Target));

@@ -15,6 +15,7 @@
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
 #include "Amb2_3ds.h"
+#include "AmbSystem.h"
 #include "EngineSupport.h"
 #include "ModelsBytes.h"
 
@@ -143,15 +144,15 @@ TEST_F(Import3DS, ProjectRootIsAcceptedAndOtherRootsReportTheWrongDatabase) {
 
   const std::string text = "The database passed as an argument is the wrong kind of\rdatabase for this function.";
   Loader3DS->LoadFile(WriteScratchFile("wrong-root.3ds", Build3DS({Triangle("A")}, 0x3DAA)));
-  EXPECT_EQ(FileErrorOf([] { Loader3DS->GetMesh(0); }), text);
+  EXPECT_EQ(ErrorOf<EFileError>([] { Loader3DS->GetMesh(0); }), text);
   // Without any mesh the brush would otherwise load empty and say nothing; a
   // picture or a 3-byte file is no chunk file at all, whatever its lengths say.
   for (const std::string& wrong :
        {WriteScratchFile("wrong-root-empty.3ds", Build3DS({}, 0x3DAA)), PictureFixture("halves.jpg"),
         WriteScratchFile("three-bytes.3ds", std::vector<uint8_t>{'a', 'b', 'c'})})
-    EXPECT_EQ(FileErrorOf([&] { TAmbBrush().LoadFrom3DS(wrong); }), text) << wrong;
+    EXPECT_EQ(ErrorOf<EFileError>([&] { TAmbBrush().LoadFrom3DS(wrong); }), text) << wrong;
 
-  EXPECT_EQ(FileErrorOf([] { Loader3DS->LoadFile("nowhere.3ds"); }), "Cannot open file nowhere.3ds");
+  EXPECT_EQ(ErrorOf<EFileError>([] { Loader3DS->LoadFile("nowhere.3ds"); }), "Cannot open file nowhere.3ds");
   End3DSImport();
   EXPECT_THROW(TAmbBrush().LoadFrom3DS("nowhere.3ds"), std::logic_error);
 }
@@ -170,7 +171,7 @@ TEST(BrushLoading, MeshesGetTheirMaterialsInOrderAndARefusedLoadChangesNothing) 
   EXPECT_EQ(brush.Meshes[1]->Material->Color.g, 1.0f);
   EXPECT_EQ(brush.Meshes[1]->Normals.at(0).z, 1.0f);
   EXPECT_TRUE(glIsList(brush.ListID));
-  EXPECT_EQ(FileErrorOf([&] { brush.LoadFromFile(WriteScratchFile("lost.abr", SmallAbr())); }),
+  EXPECT_EQ(ErrorOf<EFileError>([&] { brush.LoadFromFile(WriteScratchFile("lost.abr", SmallAbr())); }),
             "Cannot open file white.mat");
   ASSERT_EQ(brush.MeshCount, 2);
   EXPECT_EQ(brush.Meshes[0]->Material->FileName, red);
@@ -214,12 +215,12 @@ struct TDamaged {
 std::string ReadError(const std::string& format, const std::vector<uint8_t>& b) {
   const std::string name = format == "3ds" ? "model.3ds" : "brush." + format;
   const std::string prefix = format == "3ds" ? "Bad 3DS file model.3ds: " : "Bad brush file " + name + ": ";
-  const std::string error = FileErrorOf([&] {
+  const std::string error = ErrorOf<EFileError>([&] {
     if (format == "abr") ParseBrushFile(b.data(), b.size(), name);
     if (format == "aab") ParseAniBrushFile(b.data(), b.size(), name);
     if (format == "3ds") Parse3DS(b.data(), b.size(), name);
   });
-  if (error == "(no error)") return error;
+  if (error.empty()) return "(no error)";
   return error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : "(wrong prefix) " + error;
 }
 

@@ -223,7 +223,7 @@ TEST(Decoders, EveryRefusalGivesItsLoadersMessage) {
     EXPECT_EQ(r.Caption + ": " + r.Text, message) << ext << ", " << bytes.size() << " bytes";
   }
   // A file shorter than the TGA header is the one refusal that is thrown.
-  EXPECT_TRUE(Contains(FileErrorOf([] { Decode("tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17)); }), "x.tga"));
+  EXPECT_TRUE(Contains(ErrorOf<EFileError>([] { Decode("tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17)); }), "x.tga"));
 }
 
 TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessage) {
@@ -306,7 +306,7 @@ TEST(MaterialFile, FieldsComeInFileOrderAndAShortFileLeavesTheRest) {
   EXPECT_EQ(partial.TextureName, "kept.jpg");
   for (int32_t length : {-1, 9, 1 << 30}) {
     const std::vector<uint8_t> bad = MaterialBytes(1, "rock.tga", length);
-    EXPECT_TRUE(Contains(FileErrorOf([&] { ParseMaterial(m, bad.data(), bad.size(), "bad.mat"); }), "bad.mat"))
+    EXPECT_TRUE(Contains(ErrorOf<EFileError>([&] { ParseMaterial(m, bad.data(), bad.size(), "bad.mat"); }), "bad.mat"))
         << "name length " << length;
   }
 }

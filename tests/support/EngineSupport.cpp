@@ -46,15 +46,6 @@ std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>
   return path;
 }
 
-std::string FileErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EFileError& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
-
 void PrepareGL() {
   static const TGLWindow window = MakeGLWindow(800, 600, 32, false, "engine");
   glViewport(0, 0, window.Width, window.Height);

@@ -24,8 +24,16 @@ std::vector<uint8_t> PictureFixtureBytes(const std::string& name);
 // A file in the process's scratch folder: its path, or written and its path.
 std::string ScratchPath(const std::string& name);
 std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>& bytes);
-// The text of the EFileError that `action` throws, or "(no error)".
-std::string FileErrorOf(const std::function<void()>& action);
+// The text of the E that `call` throws, or "" when it throws none.
+template <typename E, typename Call>
+std::string ErrorOf(const Call& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "";
+}
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Opens the window on first use; afterwards sets the full viewport, a pixel

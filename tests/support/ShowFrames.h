@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Ambrel2.h"
+#include "EngineSupport.h"
 #include "tvHeadless.h"
 
 // A private copy of every file of the generated data folder but `omit`.
@@ -81,17 +82,6 @@ struct TFrameShot {
 TFrameShot ReadFrame(const TGLWindow& window);
 // The state later parts and the operator overlay rely on, one line.
 std::string GlStateLine();
-
-// The text of the E a call throws, or "" when it throws none.
-template <typename E, typename Call>
-std::string ErrorOf(const Call& call) {
-  try {
-    call();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // Opens the demo's 800 x 600 window once per process as MainWindow, with the
 // light and the pictures the fountain's model uses, and changes into the
