@@ -129,7 +129,6 @@ std::string PatternBytes(size_t size, uint8_t seed) {
   return bytes;
 }
 
-
 // A file fills the entries it covers, little-endian, a partial last entry
 // only in its low bytes; a save replaces the file with the table's 804 bytes
 // in the usual file mode, and no temporary file stays behind.
@@ -157,7 +156,8 @@ TEST_F(TimeSync, FileBytesAreTheTableLittleEndian) {
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
-  EXPECT_EQ(ErrorOf<EFileError>([&] { LoadTimeSync(folder.File("none.dat")); }), "Cannot open file " + folder.File("none.dat"));
+  EXPECT_EQ(ErrorOf<EFileError>([&] { LoadTimeSync(folder.File("none.dat")); }),
+            "Cannot open file " + folder.File("none.dat"));
 }
 
 // While alive, writes past the cap fail (instead of raising SIGXFSZ); no cap for 0.

@@ -141,6 +141,9 @@ TEST_F(Import3DS, ProjectRootIsAcceptedAndOtherRootsReportTheWrongDatabase) {
   const TByteBuilder project = TByteBuilder().Chunk(
       0xC23D, [&](TByteBuilder& out) { out.Bytes.insert(out.Bytes.end(), inner.begin(), inner.end()); });
   EXPECT_EQ(Parse3DS(project.Bytes.data(), project.Bytes.size(), "p.3ds").Meshes.at(0).Name, "Inner");
+  const TByteBuilder keyframesOnly =
+      TByteBuilder().Chunk(0x4D4D, [](TByteBuilder& out) { out.Chunk(0xB000, [](TByteBuilder&) {}); });
+  EXPECT_TRUE(Parse3DS(keyframesOnly.Bytes.data(), keyframesOnly.Bytes.size(), "k.3ds").Meshes.empty());
 
   const std::string text = "The database passed as an argument is the wrong kind of\rdatabase for this function.";
   Loader3DS->LoadFile(WriteScratchFile("wrong-root.3ds", Build3DS({Triangle("A")}, 0x3DAA)));

@@ -1,6 +1,7 @@
 // Window-pixel drawing beyond what the show's frames exercise, read back
-// from an offscreen window: rotated and tiled pictures, text with nothing or
-// bytes outside the font, freed fonts, and the fog modes.
+// from an offscreen window: pictures drawn by their lit bands, rotated and
+// tiled pictures, text with nothing or bytes outside the font, freed fonts,
+// and the fog modes.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,36 @@ class Overlay : public ::testing::Test {
 };
 
 }  // namespace
+
+// A picture added onto a grey frame by its lit bands gives the pixels of the
+// whole picture, also where a linear filter wraps around to the opposite edge
+// (rows 0 and 15); a picture read through mipmaps is one band, all of it.
+TEST_F(Overlay, APictureDrawnByItsLitBandsAddsTheSamePixels) {
+  for (const std::vector<int>& rows : std::vector<std::vector<int>>{{}, {0}, {7}, {15}, {3, 4, 12}}) {
+    std::vector<uint8_t> pixels(4 * 16 * 4, 0);
+    for (int row : rows)
+      for (int x = 0; x < 4; ++x) pixels[(size_t(row) * 4 + x) * 4 + 1] = 200;
+    const uint32_t picture = CreateTextureFromPixels(4, 16, TPixelFormat::RGBA, pixels.data());
+    std::vector<uint8_t> frames[2];
+    for (bool byBands : {false, true}) {
+      ClearTo(0.3f, 0.3f, 0.3f);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_COLOR, GL_ONE);
+      if (byBands)
+        DrawImageBands(picture, 0, 0, 800, 600, LitBands(picture));
+      else
+        DrawImage(picture, 0, 0, 800, 600);
+      glDisable(GL_BLEND);
+      frames[byBands] = WholeFrame();
+    }
+    EXPECT_TRUE(frames[1] == frames[0]) << rows.size() << " lit rows, the first " << (rows.empty() ? -1 : rows[0]);
+  }
+  const std::vector<uint8_t> dot(4 * 16 * 4, 9);
+  const std::vector<TImageBand> bands =
+      LitBands(CreateTextureFiltered(4, 16, TPixelFormat::RGBA, dot.data(), GL_LINEAR_MIPMAP_NEAREST));
+  ASSERT_EQ(bands.size(), 1u);
+  EXPECT_TRUE(bands[0].From == 0 && bands[0].To == 1);
+}
 
 TEST_F(Overlay, RotatedPicturesTileAndTurnAboutTheWindowCentreUntilEnd2D) {
   const std::array<float, 16> before = Modelview();
