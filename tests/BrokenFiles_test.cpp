@@ -1,7 +1,7 @@
 // The missing-file and damaged-file matrices: a private copy of the data
 // without one file, or with one file of every format cut short or replaced
 // by a file announcing a huge count or size (or, for the models the set-ups
-// read, holding no mesh), played headless in a child process on an
+// read, holding no mesh or a mesh without vertices), played headless in a child process on an
 // empty table (the start-up, then one frame of every part). Each ends the
 // way the user was promised: a missing model, brush, material, grass map or
 // table stops the program with "Cannot open file <name>", a damaged one with
@@ -16,6 +16,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "ModelsBytes.h"
 #include "ShowFrames.h"
 
 namespace {
@@ -76,6 +77,11 @@ std::vector<TFileCase> DamagedCases() {
       {"NoMeshesFunplane3ds", "funplane.3ds", NoMeshes, "Error", ""},
       {"NoMeshesGrass3ds", "grass.3ds", NoMeshes, "Error", ""},
       {"NoMeshesKule3ds", "kule.3ds", NoMeshes, "Error", ""},
+      {"NoVerticesKule3ds", "kule.3ds",
+       [](TBytes& b) {
+         b = Build3DS({{"Ball", {}, {}, {}}});
+       },
+       "Error", "kule.3ds: its first mesh has no vertices to deform"},
       {"NoMeshesNurb3ds", "nurb.3ds", NoMeshes, "Error", ""},
       {"TruncatedAbr", "env.abr", Halve, "Error", ""},
       {"NegativeVertexCountAbr", "env.abr", Regression("negative_vertex_count.abr"), "Error", ""},
