@@ -95,5 +95,5 @@ TEST(StartUp, ShowsItsScreensInOrderOnTheVirtualClockAndFadesBeforeTheMusic) {
   EXPECT_GE(timesync.MusicTick - images.Tick, 1600u);
   EXPECT_EQ(TimeSyncTable, ReadTimeSyncMoments(std::string(TAVIX_DATA_DIR) + "/timesync.dat"));
   EXPECT_FALSE(TunnelBrush) << "the one brush the shutdown releases";
-  EXPECT_TRUE(StarAniBrush && EnvObject && HelixBrush && StarBrush);
+  EXPECT_TRUE(StarAniBrush && StarAniBrush->Enabled && EnvObject && HelixBrush && StarBrush);
 }
