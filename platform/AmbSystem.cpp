@@ -15,6 +15,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "Ambrel2.h"
+
 namespace {
 
 TickSource tickSource;
@@ -35,18 +37,13 @@ void ShowMessageBox(const std::string& caption, const std::string& text) {
   std::cerr << caption << ": " << text << std::endl;
   if (!DisplayCanShowBoxes()) return;
   const Uint32 icon = caption == "Error" ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  // The program's one window is the one its GL context draws into.
-  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  SDL_Window* window = static_cast<SDL_Window*>(CurrentWindow().Window);
   const bool fullscreen = window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (fullscreen) {
-    SDL_SetWindowFullscreen(window, 0);
-    SDL_ShowCursor(SDL_ENABLE);
-  }
+  // Out of fullscreen and back the way Alt+Enter goes, so that the window
+  // covers the display again also where no window manager makes it.
+  if (fullscreen) ToggleFullscreen();
   SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window);
-  if (fullscreen) {
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_ShowCursor(SDL_DISABLE);
-  }
+  if (fullscreen) ToggleFullscreen();
 }
 
 // The first signal asks; a second one ends the program at once.
