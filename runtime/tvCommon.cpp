@@ -66,12 +66,6 @@ namespace {
 constexpr size_t TableBytes = TimeSyncEntries * 4;
 TimeSyncSaveHook saveHook = nullptr;
 
-std::array<uint8_t, TableBytes> TableImage() {
-  std::array<uint8_t, TableBytes> bytes{};
-  for (size_t i = 0; i < TableBytes; ++i) bytes[i] = uint8_t(TimeSyncTable[i / 4] >> (8 * (i % 4)));
-  return bytes;
-}
-
 std::string FolderOf(const std::string& fileName) {
   const size_t slash = fileName.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -105,7 +99,7 @@ bool OpenUpMode(int fd) {
 
 // Writes, flushes and closes the temporary file; false on any failure.
 bool FillTemporary(int fd) {
-  const std::array<uint8_t, TableBytes> bytes = TableImage();
+  const std::array<uint8_t, TableBytes> bytes = TimeSyncBytes(TimeSyncTable);
   const bool written = OpenUpMode(fd) && WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
   return close(fd) == 0 && written;
 }
@@ -168,6 +162,12 @@ void LoadTimeSyncBytes(const uint8_t* data, size_t size) {
     const unsigned shift = 8 * (i % 4);
     entry = (entry & ~(0xFFu << shift)) | (uint32_t(data[i]) << shift);
   }
+}
+
+std::array<uint8_t, TableBytes> TimeSyncBytes(const std::array<uint32_t, TimeSyncEntries>& table) {
+  std::array<uint8_t, TableBytes> bytes{};
+  for (size_t i = 0; i < TableBytes; ++i) bytes[i] = uint8_t(table[i / 4] >> (8 * (i % 4)));
+  return bytes;
 }
 
 // ---- random numbers ------------------------------------------------------------

@@ -77,6 +77,8 @@ void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);
 // Copies up to 804 bytes into the table from its first byte (pure part of the load).
 void LoadTimeSyncBytes(const uint8_t* data, size_t size);
+// The file image of a table: each entry little-endian, 804 bytes (pure part of the save).
+std::array<uint8_t, TimeSyncEntries * 4> TimeSyncBytes(const std::array<uint32_t, TimeSyncEntries>& table);
 // Called with the temporary file's name once a save has written, flushed and
 // closed it, just before it replaces the table (tests stop the process there).
 using TimeSyncSaveHook = void (*)(const std::string& temporaryFile);

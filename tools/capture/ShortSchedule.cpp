@@ -1,25 +1,27 @@
 // The short schedule's folder: links to the data files and a new table.
 #include "ShortSchedule.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "CaptureSetup.h"
+#include "tvCommon.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr uint32_t TitleUntilMs = 8000;
-constexpr size_t TableEntries = 201;
 
 void WriteTable(const fs::path& fileName, const std::vector<uint32_t>& moments) {
-  std::string bytes(TableEntries * 4, '\0');
-  for (size_t i = 0; i < moments.size() && i < TableEntries; ++i)
-    for (size_t b = 0; b < 4; ++b) bytes[4 * i + b] = char(moments[i] >> (8 * b));
+  std::array<uint32_t, TimeSyncEntries> table{};
+  std::copy_n(moments.begin(), std::min(moments.size(), table.size()), table.begin());
+  const auto bytes = TimeSyncBytes(table);
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out.write(bytes.data(), std::streamsize(bytes.size())) || !out.flush())
+  if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())) || !out.flush())
     throw ECaptureSetup("Cannot write the short schedule's table " + fileName.string());
 }
 
