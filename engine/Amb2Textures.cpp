@@ -97,7 +97,7 @@ uint64_t BmpRowStride(uint32_t width, uint32_t bitCount) { return (uint64_t(widt
 // B, G, R into R, G, B. Rows past the data read stay zero.
 void CopyBmpRows(const uint8_t* data, uint64_t dataSize, TPixelBuffer& image) {
   const size_t rowBytes = size_t(image.Width) * 3;
-  const size_t stride = (rowBytes + 3) & ~size_t(3);
+  const size_t stride = size_t(BmpRowStride(image.Width, 24));
   if (rowBytes == 0) return;  // an empty image has no buffer to copy into
   for (size_t row = 0; row < image.Height && row * stride < dataSize; ++row) {
     const size_t available = std::min<uint64_t>(rowBytes, dataSize - row * stride);

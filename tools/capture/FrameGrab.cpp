@@ -20,9 +20,9 @@ size_t RowStride(GLenum alignmentName, int width) {
 }
 
 // Packed GL rows, bottom row first, into a picture with its top row first.
-TRgbImage FromGlRows(const uint8_t* rows, size_t stride, int width, int height) {
+TRgbImage FromGlRows(const std::vector<uint8_t>& rows, size_t stride, int width, int height) {
   TRgbImage image(width, height);
-  for (int y = 0; y < height; ++y) std::memcpy(image.Row(height - 1 - y), rows + size_t(y) * stride, size_t(width) * 3);
+  for (int y = 0; y < height; ++y) std::memcpy(image.Row(height - 1 - y), &rows[size_t(y) * stride], size_t(width) * 3);
   return image;
 }
 
@@ -32,7 +32,7 @@ TRgbImage ReadFrame(int width, int height) {
   const size_t stride = RowStride(GL_PACK_ALIGNMENT, width);
   std::vector<uint8_t> rows(stride * size_t(height));
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
-  return FromGlRows(rows.data(), stride, width, height);
+  return FromGlRows(rows, stride, width, height);
 }
 
 TRgbImage ScaleToTile(const TRgbImage& frame, int tileWidth, int tileHeight) {
