@@ -73,12 +73,8 @@ TEST(WaveLandscape, TenPassesOnlyWhereTheMaterialBlends) {
   square->AddFace(MakeFace(0, 2, 3));
   LandscapeBrush->Meshes.push_back(std::move(square));
   LandscapeBrush->MeshCount = 1;
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDisable(GL_LIGHT0);
-  glDisable(GL_CULL_FACE);
+  glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
+  glDisable(GL_LIGHT0), glDisable(GL_CULL_FACE);
   const GLfloat ambient[4] = {20 / 255.0f, 20 / 255.0f, 20 / 255.0f, 1};
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   glClearColor(0, 0, 0, 1);
