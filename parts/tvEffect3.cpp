@@ -65,16 +65,19 @@ void LookAtSwayingCentre(float p) {
   gluLookAt(e.x, e.y, e.z, std::fabs(20 * SineValue), std::fabs(200 * SineValue), std::fabs(20 * SineValue), 0, 1, 0);
 }
 
-// Drawn once. Drawing it again in the same place with the same state (the
-// scene's first form drew it ten times) passes the depth test (GL_LEQUAL)
-// only where it gives the very same depth and writes the very same colour
-// there, so the picture and the state left behind are those of one draw.
-void DrawLandscape() {
+// One pass over the landscape; true when a mesh was drawn with blending on.
+bool DrawLandscapePass() {
   glEnable(GL_COLOR_MATERIAL);
   glColor4f(1, 1, 1, 1);
   glEnable(GL_LIGHTING);
   glDisable(GL_COLOR_MATERIAL);
-  LandscapeBrush->DrawMeshes();
+  bool blended = false;
+  for (int32_t i = 0; i < LandscapeBrush->MeshCount; ++i) {
+    LandscapeBrush->Meshes[i]->Material->Apply();
+    blended = blended || glIsEnabled(GL_BLEND);
+    LandscapeBrush->Meshes[i]->Render();
+  }
+  return blended;
 }
 
 void DrawTranslucentPlane() {
@@ -89,6 +92,16 @@ void DrawTranslucentPlane() {
 }
 
 }  // namespace
+
+// The scene draws the landscape ten times in place with identical state.
+// Without blending every pass after the first passes the depth test
+// (GL_LEQUAL) only where it gives the very same depth and writes the very
+// same colour there, so one pass makes the same picture and leaves the same
+// state; with blending the passes add up, and all ten are drawn.
+void DrawLandscape() {
+  if (!DrawLandscapePass()) return;
+  for (int pass = 1; pass < 10; ++pass) DrawLandscapePass();
+}
 
 void SetupWave() {
   LandscapeBrush = std::make_unique<TAmbBrush>();

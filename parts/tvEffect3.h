@@ -14,5 +14,8 @@ extern std::unique_ptr<TAmbBrush> LandscapeBrush, PlaneBrush, StrangerBrush;
 void SetupWave();
 // The plane's wave: every vertex's y from its current distance to the origin.
 void WavePlane(TMeshDataN& mesh, float amplitude, float speed, float length, float t);
+// The landscape as the flight draws it: ten passes in place where its
+// material blends, one where ten would give the same picture.
+void DrawLandscape();
 void RenderWaveFlight();
 void RenderWaveTop();

@@ -17,6 +17,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <iostream>
 
 #include "AINKeyboard.h"
 #include "AmbFrame.h"
@@ -133,29 +134,32 @@ void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
   SDL_GL_SetSwapInterval(1);
 }
 
-// Without framebuffer objects the frames are drawn straight into the window.
+// Without a frame nothing scales the picture: the window keeps the frame's
+// size, out of fullscreen and not resizable, so that the window, the
+// viewport and the 2D layer agree on one size.
+void KeepWindowAtFrameSize(const TGLWindow& window, const char* why) {
+  SDL_Window* sdlWindow = SdlWindow(window);
+  if (IsFullscreen(sdlWindow)) SDL_SetWindowFullscreen(sdlWindow, 0);
+  SDL_SetWindowResizable(sdlWindow, SDL_FALSE);
+  SDL_SetWindowSize(sdlWindow, window.Width, window.Height);
+  windowPlace.w = window.Width;
+  windowPlace.h = window.Height;
+  std::cerr << "tavix: " << why << ", so the picture cannot be scaled: playing in a " << window.Width << " x "
+            << window.Height << " window" << std::endl;
+}
+
 void MakeFrame(const TGLWindow& window) {
-  if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) return;
-  if (!CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y"))) return;
+  if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object"))
+    return KeepWindowAtFrameSize(window, "no framebuffer objects here (GL_ARB_framebuffer_object)");
+  if (!CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y")))
+    return KeepWindowAtFrameSize(window, "the framebuffer object cannot be completed");
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(SdlWindow(window), &width, &height);
   BindFrameFor(width, height);
 }
 
-// Without a separate frame the window is the frame, and its size is the
-// frame's size.
-void FollowWindowSize(int width, int height) {
-  if (HasFrame()) return;
-  currentWindow.Width = width;
-  currentWindow.Height = height;
-  ResizeGLScene(width, height);
-}
-
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      FollowWindowSize(event.data1, event.data2);
-      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       NoteKeyboardFocus(true);
       break;
@@ -244,7 +248,7 @@ bool PumpMessagesAndSwap(const TGLWindow& window) {
 
 void ToggleFullscreen() {
   SDL_Window* window = SdlWindow(currentWindow);
-  if (!window) return;
+  if (!window || !HasFrame()) return;
   if (IsFullscreen(window))
     LeaveFullscreen(window);
   else
@@ -277,6 +281,10 @@ void SetTwoSided(bool twoSided) {
     glDisable(GL_CULL_FACE);
   else
     glEnable(GL_CULL_FACE);
+}
+
+void GetDrawableSize(const TGLWindow& window, int& width, int& height) {
+  SDL_GL_GetDrawableSize(SdlWindow(window), &width, &height);
 }
 
 bool HasCurrentGLContext() { return SDL_GL_GetCurrentContext() != nullptr; }

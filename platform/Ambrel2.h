@@ -40,25 +40,29 @@ void SetDisplayChoice(const TDisplayChoice& choice);
 
 // Width and height are the frame's: the record, the projection and every
 // picture keep them whatever the window's size. Fullscreen fills the desktop
-// at its own mode; the frame is scaled into it.
+// at its own mode; the frame is scaled into it. Where no frame can be made
+// (no framebuffer objects) nothing can scale it: the window is then the
+// frame's size, never fullscreen, and says so on stderr.
 TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const char* title);
 void KillGLWindow(TGLWindow window);
 // Flushes GL, then either handles one waiting event or presents the frame.
 // Returns true when the event taken was a close request. Alt+Enter switches
-// between fullscreen and a window; a window's size change only changes where
-// the frame lands in it.
+// between fullscreen and a window (where there is a frame); a window's size
+// change only changes where the frame lands in it.
 bool PumpMessagesAndSwap(const TGLWindow& window);
-// Between fullscreen on the desktop's mode and a window of the last size.
+// Between fullscreen on the desktop's mode and a window of the last size;
+// nothing where there is no frame to scale.
 void ToggleFullscreen();
 void ResizeGLScene(int width, int height);
 void InitGLState();
 void SetTwoSided(bool twoSided);
 
+// The window's drawing area in pixels.
+void GetDrawableSize(const TGLWindow& window, int& width, int& height);
 // True while an OpenGL context is current on the calling thread.
 bool HasCurrentGLContext();
 
-// The record of the window made last: width and height are the frame's
-// (they follow a resized window only where there is no separate frame).
+// The record of the window made last: width and height are the frame's.
 const TGLWindow& CurrentWindow();
 
 // Called by PumpMessagesAndSwap with the finished frame just before it is

@@ -1,9 +1,11 @@
 // The capture tool: its command line and key scripts, the contact sheet and
 // frame-time pieces, and whole runs of tavix-capture on the built data
-// (part pictures, video with its music, a failed output).
+// (frames at moments against the picture suite's references, part pictures
+// on the contact sheet, video with its music, a failed output).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +16,6 @@
 #include "CaptureOptions.h"
 #include "CaptureSession.h"
 #include "CaptureSetup.h"
-#include "ContactSheet.h"
 #include "FrameTimes.h"
 #include "KeyScript.h"
 #include "ShowFrames.h"
@@ -157,15 +158,12 @@ TEST(FrameTimes, NearestRankStatisticsWithoutTheFixedStartUpFrames) {
   EXPECT_FALSE(IsFixedStartUpFrame(321, 3401, false, 0));
 }
 
-TEST(CapturePictures, PngRoundTripAndErrors) {
+// Pictures that round-trip are those of the picture suite and of whole runs.
+TEST(CapturePictures, ReadAndWriteErrorsThrow) {
   const TDemoData folder;
-  TRgbImage image(3, 2);
-  for (size_t i = 0; i < image.Pixels.size(); ++i) image.Pixels[i] = uint8_t(i * 13);
-  WritePng(folder.Path("a.png"), image);
-  EXPECT_EQ(ReadPng(folder.Path("a.png")).Pixels, image.Pixels);
   WriteText(folder.Path("b.png"), "not a picture");
   EXPECT_THROW(ReadPng(folder.Path("b.png")), std::runtime_error);
-  EXPECT_THROW(WritePng(folder.Path("none/c.png"), image), std::runtime_error);
+  EXPECT_THROW(WritePng(folder.Path("none/c.png"), TRgbImage(3, 2)), std::runtime_error);
 }
 
 TEST(VideoPipe, PathsReachTheShellUnchanged) {
@@ -207,19 +205,43 @@ TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
   EXPECT_TRUE(ReadBytes(data.Path("timesync.dat")) == table) << "the show played on";
 }
 
-TEST(CaptureRun, ContactSheetHoldsEveryPart) {
+// The read-back of --at (pixel buffers, BGRA to RGB, rows flipped, each
+// frame paired with its moment) against the picture suite's references of
+// the same moments on the same schedule: the title's fade and the fountain.
+TEST(CaptureRun, MomentsMatchThePictureReferences) {
+  const TDemoData folder;
+  const TToolRun result = RunTool("--fps 60 --part-ms 3000 --at 4250,12000 --out " + Arg(folder.Path("at")));
+  ASSERT_EQ(result.Status, 0) << result.Output;
+  for (const char* moment : {"4250", "12000"}) {
+    const TRgbImage frame = ReadPng(folder.Path("at/at-") + moment + ".png");
+    const TRgbImage reference = ReadPng(std::string(TAVIX_SOURCE_DIR) + "/tests/pictures/at-" + moment + ".png");
+    ASSERT_EQ(std::make_pair(frame.Width, frame.Height), std::make_pair(reference.Width, reference.Height));
+    const TPictureDifference d = ComparePictures(frame.Pixels, reference.Pixels);
+    EXPECT_EQ(d.Pixels, 0) << moment << ": worst difference " << d.Worst;
+  }
+}
+
+// Tiles in rows of four, 8-pixel margins, a 26-pixel label under each: each
+// tile is its part picture shrunk by four, the mean of each 4 x 4 block.
+TEST(CaptureRun, ContactSheetHoldsEveryPartInOrder) {
   const TDemoData folder;
   const TToolRun result = RunTool("--fps 20 --part-ms 800 --parts " + Arg(folder.Path("parts")) + " --offset 500");
   ASSERT_EQ(result.Status, 0) << result.Output;
   const TRgbImage sheet = ReadPng(folder.Path("parts/contact-sheet.png"));
-  EXPECT_EQ(sheet.Width, SheetMargin + SheetColumns * (SheetTileWidth + SheetMargin));
-  EXPECT_EQ(sheet.Height, SheetMargin + 3 * (SheetTileHeight + SheetLabelHeight));
+  EXPECT_EQ(std::make_pair(sheet.Width, sheet.Height), std::make_pair(840, 536));
   for (int i = 0; i < 12; ++i) {
-    EXPECT_TRUE(fs::exists(folder.Path("parts/part-" + std::to_string(i - 1) + ".png"))) << i - 1;
-    int x = 0, y = 0;
-    SheetTilePosition(i, x, y);
-    EXPECT_FALSE(IsUniform(Crop(sheet, x, y, SheetTileWidth, SheetTileHeight))) << "part " << i - 1;
-    EXPECT_FALSE(IsUniform(Crop(sheet, x, y + SheetTileHeight, SheetTileWidth, SheetLabelHeight))) << "label " << i;
+    const int x = std::array{8, 216, 424, 632}[i % 4], y = std::array{8, 184, 360}[i / 4];
+    const TRgbImage picture = ReadPng(folder.Path("parts/part-" + std::to_string(i - 1) + ".png"));
+    ASSERT_EQ(std::make_pair(picture.Width, picture.Height), std::make_pair(800, 600));
+    TRgbImage shrunk(200, 150);
+    for (size_t p = 0; p < shrunk.Pixels.size(); ++p) {
+      const size_t c = p % 3, px = p / 3 % 200, py = p / 600;
+      int sum = 0;
+      for (size_t k = 0; k < 16; ++k) sum += picture.Row(int(4 * py + k / 4))[(4 * px + k % 4) * 3 + c];
+      shrunk.Pixels[p] = uint8_t((sum + 8) / 16);
+    }
+    EXPECT_EQ(ComparePictures(Crop(sheet, x, y, 200, 150).Pixels, shrunk.Pixels).Pixels, 0) << "part " << i - 1;
+    EXPECT_FALSE(IsUniform(Crop(sheet, x, y + 150, 200, 26))) << "label " << i - 1;
   }
 }
 

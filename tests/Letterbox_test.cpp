@@ -1,5 +1,7 @@
-// The letterbox without its picture: the picture suite sees it with one,
-// the file matrix sees the message when the picture is missing.
+// Scene pieces in the demo's window that the show's pictures do not reach:
+// the letterbox without its picture (the picture suite sees it with one, the
+// file matrix sees the message when the picture is missing), and the wave
+// landscape with a material that blends.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -7,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "Amb2Materials.h"
 #include "Amb2Textures.h"
 #include "ShowFrames.h"
 #include "tvCommon.h"
 #include "tvEffect1.h"
+#include "tvEffect3.h"
 
 namespace {
 
@@ -55,6 +59,32 @@ TEST(Letterbox, WithoutItsPictureFramesAndStateAreThoseOfABlackPicture) {
   }
   EXPECT_TRUE(frames[0] == frames[1]);
   EXPECT_EQ(states[0], states[1]);
+}
+
+// A square over the middle of the view, lit only by an ambient light of
+// 20/255: one pass gives 20, ten additive passes 200.
+TEST(WaveLandscape, TenPassesOnlyWhereTheMaterialBlends) {
+  OpenShowWindow();
+  LandscapeBrush = std::make_unique<TAmbBrush>();
+  auto square = std::make_unique<TMeshDataNM>();
+  for (const auto& [x, y] : {std::pair{-0.5f, -0.5f}, {0.5f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}})
+    square->AddVertex(MakeVector(x, y, 0), MakeTexCoord(0, 0));
+  square->AddFace(MakeFace(0, 1, 2));
+  square->AddFace(MakeFace(0, 2, 3));
+  LandscapeBrush->Meshes.push_back(std::move(square));
+  LandscapeBrush->MeshCount = 1;
+  glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
+  glDisable(GL_LIGHT0), glDisable(GL_CULL_FACE);
+  const GLfloat ambient[4] = {20 / 255.0f, 20 / 255.0f, 20 / 255.0f, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  glClearColor(0, 0, 0, 1);
+  for (const auto& [blend, brightness] : {std::pair{false, 20}, {true, 200}}) {
+    LandscapeBrush->Meshes[0]->Material->Blend = blend;  // additive when it blends
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawLandscape();
+    EXPECT_EQ(ReadFrame(MainWindow).At(400, 300).g, brightness) << "blending " << blend;
+  }
+  LandscapeBrush.reset();
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The platform layer under SDL's offscreen video driver (a single-buffered
 // surface that keeps the presented picture) and dummy sound driver: the frame
-// kept at 800 x 600 and scaled into windows of other sizes, a size change, a
-// window that cannot be made; the music's slots, and a missing sound device
-// leaving the show silent.
+// kept at 800 x 600 and scaled into windows of other sizes, a size change,
+// no framebuffer objects, a window that cannot be made; the music's slots,
+// and a missing sound device leaving the show silent.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 
 #include "Amb2BasicDraw.h"
@@ -147,6 +148,33 @@ TEST_F(Window, ASizeChangeLeavesTheFrameStateAlone) {
   const TShot frame(800, 600, false);
   EXPECT_EQ(frame.At(799, 599, 0), 255);
   EXPECT_EQ(frame.At(759, 599, 0), 51);  // the clear colour beside it
+}
+
+// In a child process that hides framebuffer objects from the driver: asked
+// for fullscreen at 1280 x 1024, the demo gets a window of the frame's size,
+// and Alt+Enter (which would make the offscreen window the display's
+// 1024 x 768) leaves window, viewport (the scenes) and record (the 2D layer)
+// at 800 x 600.
+[[noreturn]] void PlayWithoutFrame() {
+  SetDisplayChoice({TScreenMode::Fullscreen, 1280, 1024});
+  const TGLWindow window = MakeGLWindow(800, 600, 32, true, "Tavix");
+  ToggleFullscreen();
+  for (int i = 0; i < 10; ++i) PumpMessagesAndSwap(window);
+  std::array<GLint, 4> viewport{}, size{};
+  glGetIntegerv(GL_VIEWPORT, viewport.data());
+  GetDrawableSize(window, size[2], size[3]);
+  std::cerr << "window " << size[2] << " x " << size[3] << ", viewport " << viewport[2] << " x " << viewport[3]
+            << ", record " << CurrentWindow().Width << " x " << CurrentWindow().Height << "\n";
+  const std::array<GLint, 4> frame{0, 0, 800, 600};
+  std::exit(HasFrame() || viewport != frame || size != frame || CurrentWindow().Width != 800 ||
+            CurrentWindow().Height != 600);
+}
+
+TEST(WindowWithoutFrame, PlaysAtTheFrameSizeAndSaysWhy) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process reads the override
+  setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_framebuffer_object", 1);
+  EXPECT_EXIT(PlayWithoutFrame(), testing::ExitedWithCode(0), "no framebuffer objects .*a 800 x 600 window");
+  unsetenv("MESA_EXTENSION_OVERRIDE");
 }
 
 TEST_F(Window, NoWindowSystemIsReportedAndStopsTheProgram) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -204,6 +205,17 @@ std::string GlStateLine() {
   ints(GL_FOG_MODE, 1), floats(GL_FOG_START, 1), floats(GL_FOG_END, 1), floats(GL_FOG_DENSITY, 1);
   floats(GL_FOG_COLOR, 4), floats(GL_PROJECTION_MATRIX, 16), floats(GL_MODELVIEW_MATRIX, 16);
   return line.str();
+}
+
+TPictureDifference ComparePictures(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& reference) {
+  TPictureDifference d;
+  for (size_t i = 0; i + 2 < std::min(frame.size(), reference.size()); i += 3) {
+    int worst = 0;
+    for (size_t c = 0; c < 3; ++c) worst = std::max(worst, std::abs(frame[i + c] - reference[i + c]));
+    d.Pixels += worst > 5;
+    d.Worst = std::max(d.Worst, worst);
+  }
+  return d;
 }
 
 void OpenShowWindow() {

@@ -83,6 +83,14 @@ TFrameShot ReadFrame(const TGLWindow& window);
 // The state later parts and the operator overlay rely on, one line.
 std::string GlStateLine();
 
+// Two RGB pictures of one size: the pixels whose worst channel differs by
+// more than 2% (5 of 255), and the worst difference.
+struct TPictureDifference {
+  int64_t Pixels = 0;
+  int Worst = 0;
+};
+TPictureDifference ComparePictures(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& reference);
+
 // Opens the demo's 800 x 600 window once per process as MainWindow, with the
 // light and the pictures the fountain's model uses, and changes into the
 // generated data folder.
