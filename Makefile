@@ -75,7 +75,7 @@ video: run-packages configure
 # make fuzz runs the targets longer: make fuzz FUZZ_SECONDS=300.
 SAN_BUILD := build-san
 SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-SAN_SKIP := WholeShow|Pictures|Capture|DataGenerator
+SAN_SKIP := WholeShow|Pictures|Capture|DataGenerator|Installed
 FUZZ_TARGETS := 3ds abr aab mat tga bmp jpg timesync
 FUZZ_SECONDS := 15
 

@@ -11,7 +11,7 @@
 
 struct TTavixOptions {
   TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
-  std::string DataDir;  // empty: looked for (DataFolderCandidates)
+  std::string DataDir;                        // empty: looked for (DataFolderCandidates)
   bool Help = false;
   bool Version = false;
 };
