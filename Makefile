@@ -39,17 +39,18 @@ build-all: configure
 # make install: the programs, the data, the menu entry, icons, metainfo and
 # man pages under PREFIX (default /usr/local); DESTDIR=/some/root stages the
 # same tree below another folder. GAMES_LAYOUT=ON puts the programs into
-# games/ and the data into share/games/tavix. make package builds the Debian
-# package (build/tavix_<version>_<arch>.deb) from the same rules, for /usr in
-# the games layout.
+# games/ and the data into share/games/tavix, OFF into bin/ and share/tavix;
+# unset, the build's setting stays (at first ON on Debian, OFF elsewhere).
+# make package builds the Debian package (build/tavix_<version>_<arch>.deb)
+# from the same rules, for /usr in the games layout.
 PREFIX := /usr/local
-GAMES_LAYOUT := OFF
+GAMES_LAYOUT :=
 INSTALL_TARGETS := tavix tavix-capture data compressed_docs
 
 .PHONY: install package
 install: run-packages
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
-	  -DTAVIX_GAMES_LAYOUT=$(GAMES_LAYOUT)
+	  $(if $(GAMES_LAYOUT),-DTAVIX_GAMES_LAYOUT=$(GAMES_LAYOUT))
 	cmake --build $(BUILD) --target $(INSTALL_TARGETS)
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 

@@ -1,8 +1,15 @@
 # Where an install puts things (GNUInstallDirs), read before the folders so
 # that the platform layer knows where the installed data lives. Distributions
-# that keep games apart ask for games/ and share/games/ with TAVIX_GAMES_LAYOUT.
+# that keep games apart ask for games/ and share/games/ with TAVIX_GAMES_LAYOUT;
+# Debian and its derivatives do (their policy, and lintian checks it for a
+# package in section games), so there it is the default.
 include(GNUInstallDirs)
-option(TAVIX_GAMES_LAYOUT "Install the programs into games/ and the data into share/games/tavix" OFF)
+set(games_layout_default OFF)
+if(EXISTS /etc/debian_version)
+  set(games_layout_default ON)
+endif()
+option(TAVIX_GAMES_LAYOUT "Install the programs into games/ and the data into share/games/tavix"
+  ${games_layout_default})
 
 if(TAVIX_GAMES_LAYOUT)
   set(TAVIX_INSTALL_BINDIR games)
