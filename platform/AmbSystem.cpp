@@ -105,8 +105,10 @@ bool EnterDataFolder(const std::string& given) {
     return false;
   }
   const std::vector<std::string> candidates = DataFolderCandidates();
+  // A folder counts only with the table in it: a started-from folder often
+  // has a "data" of its own (a menu starts programs in the home folder).
   for (const std::string& folder : candidates)
-    if (chdir(folder.c_str()) == 0) return true;
+    if (access((folder + "/timesync.dat").c_str(), R_OK) == 0 && chdir(folder.c_str()) == 0) return true;
   // The files are then looked for where we are, and the first one missing says so.
   std::cerr << "tavix: no data folder found; looked in:";
   for (const std::string& folder : candidates) std::cerr << " " << folder;

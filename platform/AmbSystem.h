@@ -52,8 +52,8 @@ void SetMessageSink(MessageSink sink);
 // folder compiled in.
 std::vector<std::string> DataFolderCandidates();
 // Changes into `given`, or when it is empty into the first candidate that
-// exists. Nothing found: stderr lists where it looked and the files are then
-// looked for in the current folder. False only when `given` cannot be
+// holds the demo's time-sync table. Nothing found: stderr lists where it
+// looked and the files are then looked for in the current folder. False only when `given` cannot be
 // entered (stderr says why).
 bool EnterDataFolder(const std::string& given);
 

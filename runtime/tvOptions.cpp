@@ -47,9 +47,9 @@ differ); the desktop's resolution is never changed.
   --help         this text
 
 Without --data the demo's files are read from the first of these folders
-that exists: "data" below the current folder, "data" beside the program,
-the installed data folder relative to the program, and the installed data
-folder this program was built for.
+that holds timesync.dat: "data" below the current folder, "data" beside the
+program, the installed data folder relative to the program, and the
+installed data folder this program was built for.
 
 Keys:
   Escape         end the demo (Ctrl+C or SIGTERM from a terminal do the same)

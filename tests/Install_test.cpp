@@ -61,7 +61,8 @@ TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
   ASSERT_EQ(Shell("DESTDIR=" + root.Path + " " CMAKE_COMMAND " --install " + Build + " --prefix /usr").Status, 0);
   const std::string bin = root.Path + "/usr/" TAVIX_INSTALL_BINDIR, data = root.Path + "/usr/" TAVIX_INSTALL_DATADIR;
   const std::string home = root.File("home"), table = ReadBytes(data + "/timesync.dat");
-  fs::create_directory(home);
+  // A "data" of the user's own in the folder a menu starts programs in.
+  fs::create_directories(home + "/data");
   ASSERT_EQ(table.size(), 804u);
   chmod(data.c_str(), 0555);
 
