@@ -82,6 +82,7 @@ TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
   EXPECT_FALSE(Contains(show.Output, "Error")) << show.Output;
 
   // Without any data folder: where it looked, then the first missing file.
+  chmod(data.c_str(), 0755);
   fs::rename(data, data + ".away");
   const TRun lost = Shell(Headless(home) + bin + "/tavix --window");
   EXPECT_EQ(lost.Status, 1);
