@@ -8,7 +8,9 @@ BUILD := build
 RUN_PACKAGES := cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev libgl-dev \
   libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev libpng-dev libfreetype-dev \
   libfontconfig-dev fonts-dejavu-core libcli11-dev libmp3lame-dev libgtest-dev libgmock-dev libbenchmark-dev
-TEST_PACKAGES := $(RUN_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth ffmpeg
+PACKAGE_PACKAGES := dpkg-dev file
+TEST_PACKAGES := $(RUN_PACKAGES) $(PACKAGE_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth \
+  ffmpeg desktop-file-utils appstream lintian
 
 .PHONY: run test run-packages test-packages configure build-run build-all
 
@@ -34,6 +36,30 @@ build-run: configure
 build-all: configure
 	cmake --build $(BUILD)
 
+# make install: the programs, the data, the menu entry, icons, metainfo and
+# man pages under PREFIX (default /usr/local); DESTDIR=/some/root stages the
+# same tree below another folder. GAMES_LAYOUT=ON puts the programs into
+# games/ and the data into share/games/tavix, OFF into bin/ and share/tavix;
+# unset, the build's setting stays (at first ON on Debian, OFF elsewhere).
+# make package builds the Debian package (build/tavix_<version>_<arch>.deb)
+# from the same rules, for /usr in the games layout.
+PREFIX := /usr/local
+GAMES_LAYOUT :=
+INSTALL_TARGETS := tavix tavix-capture data compressed_docs
+
+.PHONY: install package
+install: run-packages
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
+	  $(if $(GAMES_LAYOUT),-DTAVIX_GAMES_LAYOUT=$(GAMES_LAYOUT))
+	cmake --build $(BUILD) --target $(INSTALL_TARGETS)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
+
+package: run-packages
+	@./.ci/install-packages $(PACKAGE_PACKAGES)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DTAVIX_GAMES_LAYOUT=ON
+	cmake --build $(BUILD) --target $(INSTALL_TARGETS)
+	cd $(BUILD) && cpack -G DEB
+
 # make video: the whole show at 60 fps with its music in build/tavix.mp4,
 # rendered headless by tools/capture (installs ffmpeg when it is missing).
 .PHONY: video
@@ -50,7 +76,7 @@ video: run-packages configure
 # make fuzz runs the targets longer: make fuzz FUZZ_SECONDS=300.
 SAN_BUILD := build-san
 SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-SAN_SKIP := WholeShow|Pictures|Capture|DataGenerator
+SAN_SKIP := WholeShow|Pictures|Capture|DataGenerator|Installed
 FUZZ_TARGETS := 3ds abr aab mat tga bmp jpg timesync
 FUZZ_SECONDS := 15
 

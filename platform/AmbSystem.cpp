@@ -1,5 +1,6 @@
-// The small system seams: tick source, message sink, the data-folder change,
-// the stop signals, whole-file reading and the way out after a fatal error.
+// The small system seams: tick source, message sink, the data-folder search,
+// where the files the program writes go, the stop signals, whole-file reading
+// and the way out after a fatal error.
 //
 // State: the installed tick source and message sink (empty = real
 // behaviour), the stop flag and the signal handlers that were there before
@@ -9,11 +10,15 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <vector>
 
 #include "Ambrel2.h"
 
@@ -80,12 +85,46 @@ void ShowMessage(const std::string& caption, const std::string& text) {
 
 void SetMessageSink(MessageSink sink) { messageSink = std::move(sink); }
 
-void EnterDataFolder() {
-  if (chdir("data") == 0) return;
-  // Started from another folder: the data the build put beside the program.
-  // When that fails too, the files are looked for where we are.
-  const std::string folder = ProgramFolder();
-  if (!folder.empty() && chdir((folder + "data").c_str()) != 0) return;
+std::vector<std::string> DataFolderCandidates() {
+  std::vector<std::string> candidates{"data"};
+  const std::string program = ProgramFolder();
+  if (!program.empty()) {
+    candidates.push_back(program + "data");
+    // An install moved as a whole (a DESTDIR, an unpacked package) keeps
+    // its data in the same place relative to the program.
+    candidates.push_back(std::filesystem::path(program + TAVIX_DATA_FROM_PROGRAM).lexically_normal().string());
+  }
+  if (candidates.back() != TAVIX_INSTALLED_DATA) candidates.push_back(TAVIX_INSTALLED_DATA);
+  return candidates;
+}
+
+bool EnterDataFolder(const std::string& given) {
+  if (!given.empty()) {
+    if (chdir(given.c_str()) == 0) return true;
+    std::cerr << "tavix: cannot use the data folder " << given << ": " << std::strerror(errno) << "\n";
+    return false;
+  }
+  const std::vector<std::string> candidates = DataFolderCandidates();
+  // A folder counts only with the table in it: a started-from folder often
+  // has a "data" of its own (a menu starts programs in the home folder).
+  for (const std::string& folder : candidates)
+    if (access((folder + "/timesync.dat").c_str(), R_OK) == 0 && chdir(folder.c_str()) == 0) return true;
+  // The files are then looked for where we are, and the first one missing says so.
+  std::cerr << "tavix: no data folder found; looked in:";
+  for (const std::string& folder : candidates) std::cerr << " " << folder;
+  std::cerr << "\n";
+  return true;
+}
+
+TUserFile UserFilePlace(const std::string& name) {
+  if (access(".", W_OK) == 0) return {name, name};
+  // Relative or empty values of XDG_DATA_HOME are to be ignored.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::string folder = xdg && xdg[0] == '/' ? xdg : std::string(home ? home : "") + "/.local/share";
+  const std::string own = folder + "/tavix/" + name;
+  std::error_code error;
+  return {std::filesystem::exists(own, error) ? own : name, own};
 }
 
 TStopSignals::TStopSignals() {

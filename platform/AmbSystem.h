@@ -1,7 +1,7 @@
 // The small system seams of the program: the millisecond tick source, the
-// message sink for modal error boxes, the working-folder change, the stop
-// asked for by a signal and the exception that ends the program with a
-// message.
+// message sink for modal error boxes, the data-folder search, where written
+// files go, the stop asked for by a signal and the exception that ends the
+// program with a message.
 //
 // State: the installed tick source and message sink (both default to the real
 // behaviour: SDL's tick counter and a modal box plus stderr); whether a stop
@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // A file error that ends the program: caught once in main, shown through the
 // message sink, then the display is restored and the program exits non-zero.
@@ -45,10 +46,27 @@ using MessageSink = std::function<void(const std::string& caption, const std::st
 // Installs a replacement sink (tests record messages); empty restores the box.
 void SetMessageSink(MessageSink sink);
 
-// Changes into the sub-folder "data" of the current directory, or when there
-// is none into the folder "data" beside the program; when neither can be
-// entered the files are looked for in the current directory.
-void EnterDataFolder();
+// The folders the demo's files are looked for in, first match wins: "data"
+// below the current folder, "data" beside the program (the build tree), the
+// installed data folder reached from the program, then the installed data
+// folder compiled in.
+std::vector<std::string> DataFolderCandidates();
+// Changes into `given`, or when it is empty into the first candidate that
+// holds the demo's time-sync table. Nothing found: stderr lists where it
+// looked and the files are then looked for in the current folder. False only when `given` cannot be
+// entered (stderr says why).
+bool EnterDataFolder(const std::string& given);
+
+// Where a file the program writes beside its data (the time-sync table, and
+// any other) is read from and saved to. In a data folder that can be written,
+// both are the plain name in it, as always; otherwise the file is saved to
+// $XDG_DATA_HOME/tavix/ (~/.local/share/tavix/), and read from there once it
+// exists there, from the data folder before that. Call inside the data folder.
+struct TUserFile {
+  std::string Read;
+  std::string Write;
+};
+TUserFile UserFilePlace(const std::string& name);
 
 // While alive, SIGINT and SIGTERM ask the program to stop (StopRequested)
 // instead of ending it; a second signal ends it at once. The handlers

@@ -159,7 +159,7 @@ void HandleOperatorKeys() {
                                  : "Timesync FULL: plot dropped";
   }
   if (KeyDown(CharToScanCode('s'))) {
-    SaveTimeSync("timesync.dat");
+    SaveTimeSyncForUser();
     SyncLock = 0;
     OverlayText = "Timesync SAVED";
   }
@@ -212,7 +212,7 @@ int RunShow() {
   return 1;
 }
 
-int RunTavix() {
-  EnterDataFolder();
+int RunTavix(const std::string& dataFolder) {
+  if (!EnterDataFolder(dataFolder)) return 2;
   return RunShow();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Program order step 3: part -1 begins now.
 void BeginSchedule();
@@ -29,5 +30,6 @@ void RunMainLoop();
 // fatal file error is shown through the message sink. SIGINT and SIGTERM end
 // the loop as Escape does. Returns the exit status.
 int RunShow();
-// The whole program: the data folder, then RunShow.
-int RunTavix();
+// The whole program: the data folder (`dataFolder`, or else looked for),
+// then RunShow. 2 when the folder given cannot be entered.
+int RunTavix(const std::string& dataFolder);

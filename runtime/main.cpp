@@ -1,5 +1,6 @@
-// The demo program: its only options choose how the picture is shown. A
-// command line that cannot be run ends with the usage, before any window.
+// The demo program: its options choose how the picture is shown and where
+// the data is. A command line that cannot be run ends with the usage, before
+// any window.
 #include <iostream>
 
 #include "Ambrel2.h"
@@ -18,8 +19,12 @@ int main(int argc, char** argv) {
     std::cout << TavixHelpText();
     return 0;
   }
+  if (options.Version) {
+    std::cout << "tavix " << TavixVersion() << "\n";
+    return 0;
+  }
   TDisplayChoice display;
   display.Screen = options.Screen;
   SetDisplayChoice(display);
-  return RunTavix();
+  return RunTavix(options.DataDir);
 }

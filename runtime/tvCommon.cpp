@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "Amb2_2D.h"
 #include "AmbSystem.h"
@@ -133,6 +135,9 @@ void SetTimeSyncSaveHook(TimeSyncSaveHook hook) { saveHook = hook; }
 // The table goes to a fresh file beside the target that replaces it only once
 // it is complete on disk: a full disk or a size limit never costs the old table.
 void SaveTimeSync(const std::string& fileName) {
+  std::error_code ignored;
+  // A user's own folder may not be there yet; if it cannot be made, mkstemp says so.
+  std::filesystem::create_directories(FolderOf(fileName), ignored);
   std::string temporary = fileName + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) throw EFileError("Cannot create file " + fileName);
@@ -144,6 +149,12 @@ void SaveTimeSync(const std::string& fileName) {
     throw EFileError("Cannot write file " + fileName + ": " + reason);
   }
   if (!SyncFolder(FolderOf(fileName))) throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
+}
+
+void SaveTimeSyncForUser() {
+  const std::string fileName = UserFilePlace(TimeSyncFile).Write;
+  SaveTimeSync(fileName);
+  if (fileName != TimeSyncFile) std::cout << "tavix: time-sync table saved to " << fileName << std::endl;
 }
 
 void LoadTimeSync(const std::string& fileName) {

@@ -73,8 +73,15 @@ int32_t NextPartDue();
 // and the plot was dropped.
 bool PlotTimeSync();
 void ClearTimeSync();
+// Creates the folders leading to the file when they are missing.
 void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);
+// The table's own file; read from and saved to by the rule of UserFilePlace
+// (the data folder, or the user's folder when the data cannot be written).
+inline const std::string TimeSyncFile = "timesync.dat";
+// The save of the S key, into UserFilePlace(TimeSyncFile).Write; a save outside
+// the data folder says where it went on stdout.
+void SaveTimeSyncForUser();
 // Copies up to 804 bytes into the table from its first byte (pure part of the load).
 void LoadTimeSyncBytes(const uint8_t* data, size_t size);
 // The file image of a table: each entry little-endian, 804 bytes (pure part of the save).

@@ -271,7 +271,7 @@ void StartUp() {
   SetupFog(MakeColor(0.1f, 0.1f, 0.6f, 1.0f), 0, 100.0f, -100.0f, 300.0f);
   FadeToBlack();
   MusicChannel = PlayMusic(MusicSlot, 100, 0);
-  LoadTimeSync("timesync.dat");
+  LoadTimeSync(UserFilePlace(TimeSyncFile).Read);
   ShowLoadingProgress("Loading timesync", 99);
   ResetTimeSync();
   ShowLoadingProgress("Ready", 100);

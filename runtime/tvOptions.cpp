@@ -11,6 +11,8 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   TTavixOptions options;
   bool window = false, fullscreen = false;
   app.add_flag("--help,-h", options.Help);
+  app.add_flag("--version", options.Version);
+  app.add_option("--data", options.DataDir)->type_name("DIR");
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
   // CLI11 takes the arguments last one first.
@@ -20,6 +22,7 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& error) {
     throw ETavixUsage(error.what());
   }
+  if (app.count("--data") > 0 && options.DataDir.empty()) throw ETavixUsage("--data needs a folder");
   if (!app.remaining().empty()) throw ETavixUsage("unknown option \"" + app.remaining().front() + "\"");
   if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
   if (window) options.Screen = TScreenMode::Window;
@@ -27,19 +30,26 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   return options;
 }
 
+std::string TavixVersion() { return TAVIX_VERSION; }
+
 std::string TavixHelpText() {
-  return R"(Usage: tavix [--window | --fullscreen]
+  return R"(Usage: tavix [--window | --fullscreen] [--data DIR]
 
 Plays the Tavix demo: a loading screen, then a fixed sequence of 3D scenes
 over its music. The picture is always drawn at 800 x 600 and scaled to fill
 the screen or the window with its 4:3 shape kept (black bars where the shapes
-differ); the desktop's resolution is never changed. The demo's files are read
-from the folder "data" below the current folder, or else from the "data"
-folder beside the program.
+differ); the desktop's resolution is never changed.
 
   --fullscreen   fill the screen (the default)
   --window       play in an 800 x 600 window that can be resized
+  --data DIR     read the demo's files from DIR
+  --version      print the version and end
   --help         this text
+
+Without --data the demo's files are read from the first of these folders
+that holds timesync.dat: "data" below the current folder, "data" beside the
+program, the installed data folder relative to the program, and the
+installed data folder this program was built for.
 
 Keys:
   Escape         end the demo (Ctrl+C or SIGTERM from a terminal do the same)
@@ -51,5 +61,9 @@ Keys:
                  save the table to timesync.dat
   Space          show how long the current scene has been running
   Return         start a test shake of the camera
+
+S saves timesync.dat into the data folder. When that folder cannot be
+written, S saves to $XDG_DATA_HOME/tavix/timesync.dat (by default
+~/.local/share/tavix/), and from then on the table is read from there.
 )";
 }

@@ -1,4 +1,4 @@
-// The command line of tavix: how the picture is shown, and nothing else.
+// The command line of tavix: how the picture is shown and where the data is.
 //
 // State: none; parsing is a pure function of the arguments.
 #pragma once
@@ -11,7 +11,9 @@
 
 struct TTavixOptions {
   TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
+  std::string DataDir;                        // empty: looked for (DataFolderCandidates)
   bool Help = false;
+  bool Version = false;
 };
 
 // A command line that cannot be run; the text says what is wrong.
@@ -23,5 +25,7 @@ class ETavixUsage : public std::runtime_error {
 // Parses argv[1..]; throws ETavixUsage for unknown options and for --window
 // together with --fullscreen.
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args);
-// The options and the keys.
+// The options, the data folders, the keys and the file S writes.
 std::string TavixHelpText();
+// The version of the build, "major.minor.patch".
+std::string TavixVersion();

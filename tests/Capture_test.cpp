@@ -175,9 +175,9 @@ TEST(VideoPipe, PathsReachTheShellUnchanged) {
 
 TEST(CaptureSetup, ClearErrorsForUnusableFolders) {
   const TDemoData withoutTable("timesync.dat");
-  EXPECT_THROW(ResolveDataFolder(withoutTable.Path("missing"), ""), ECaptureSetup);
-  EXPECT_THROW(ResolveDataFolder(withoutTable.Folder(), ""), ECaptureSetup);
-  EXPECT_EQ(ResolveDataFolder(TAVIX_DATA_DIR, ""), fs::path(TAVIX_DATA_DIR).lexically_normal().string());
+  EXPECT_THROW(ResolveDataFolder(withoutTable.Path("missing"), {}), ECaptureSetup);
+  EXPECT_THROW(ResolveDataFolder(withoutTable.Folder(), {}), ECaptureSetup);
+  EXPECT_EQ(ResolveDataFolder(TAVIX_DATA_DIR, {}), fs::path(TAVIX_DATA_DIR).lexically_normal().string());
   EXPECT_THROW(PrepareOutputFolder(withoutTable.Path("logo.jpg/out")), ECaptureSetup);
   EXPECT_TRUE(fs::is_directory(PrepareOutputFolder(withoutTable.Path("new/out"))));
 }

@@ -5,11 +5,13 @@
 #include <iostream>
 #include <memory>
 
+#include "AmbSystem.h"
 #include "CaptureOptions.h"
 #include "CaptureSession.h"
 #include "CaptureSetup.h"
 #include "KeyScript.h"
 #include "ShortSchedule.h"
+#include "tvOptions.h"
 
 namespace {
 
@@ -37,7 +39,11 @@ int main(int argc, char** argv) {
       std::cout << CaptureHelpText();
       return 0;
     }
-    options = PrepareCapture(options, TAVIX_BUILD_DATA_DIR);
+    if (options.Version) {
+      std::cout << "tavix-capture " << TavixVersion() << "\n";
+      return 0;
+    }
+    options = PrepareCapture(options, DataFolderCandidates());
     if (options.PartMs != 0) {
       schedule = std::make_unique<TShortSchedule>(options.DataDir, options.PartMs);
       options.DataDir = schedule->Folder();

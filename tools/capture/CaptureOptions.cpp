@@ -84,6 +84,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_flag("--help,-h", o.Help);
   app.add_flag("--bench", o.Bench);
+  app.add_flag("--version", o.Version);
   std::vector<CLI::Option*> parsed;
   for (const TValueOption& option : valueOptions) parsed.push_back(app.add_option(option.Name)->expected(0, 1));
   // CLI11 takes the arguments last one first.
@@ -96,7 +97,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
   if (!app.remaining().empty()) throw ECaptureUsage("unknown option \"" + app.remaining().front() + "\" (see --help)");
   for (size_t i = 0; i < parsed.size(); ++i)
     if (parsed[i]->count() > 0) valueOptions[i].Take(LastValue(valueOptions[i], *parsed[i]));
-  if (!o.Help) CheckCombination(o, offsetGiven);
+  if (!o.Help && !o.Version) CheckCombination(o, offsetGiven);
   return o;
 }
 
@@ -111,14 +112,16 @@ sound device unless SDL_VIDEODRIVER / SDL_AUDIODRIVER say otherwise), and
 writes what it shows. Every frame advances the clock by exactly 1000/fps ms,
 so the result does not depend on how fast the machine renders.
 
-  --data DIR          the demo's data folder (default: ./data when it exists,
-                      otherwise the data folder of the build)
+  --data DIR          the demo's data folder (default: the first that holds
+                      timesync.dat of "data" below the current folder, "data"
+                      beside the program, and the installed data folder)
   --fps N             frames per second of the virtual clock, 1..1000 (default 60)
   --frames DIR        write every presented frame, start-up included, as
                       DIR/frame-NNNNNN.png
   --at MS[,MS...]     capture only the first frame whose demo clock (DemoTime)
-  --out DIR             is at or past each moment, as DIR/at-MS.png; the run
-                      ends soon after the last moment
+                      is at or past each moment, as DIR/at-MS.png in the
+                      folder of --out; the run ends soon after the last moment
+  --out DIR           the folder for the pictures of --at
   --parts DIR         one picture per part, OFFSET ms into the part (or the
                       part's last frame when it is shorter), as
                       DIR/part-N.png, and DIR/contact-sheet.png with all parts
@@ -142,6 +145,7 @@ so the result does not depend on how fast the machine renders.
                       every part MS ms long (the data folder's timesync.dat is
                       neither read nor changed); --bench --part-ms 3000 takes
                       about a minute
+  --version           print the version and end
   --help              this text
 
 A progress line (part, frames, frames per second, the time left) is written

@@ -10,7 +10,7 @@
 #include <vector>
 
 struct TCaptureOptions {
-  std::string DataDir;             // empty: ./data, else the build's data folder
+  std::string DataDir;             // empty: looked for as tavix looks for it
   uint32_t Fps = 60;               // frames per second of the virtual clock
   std::string FramesDir;           // every frame as PNG
   std::vector<int32_t> AtMoments;  // demo-clock moments to capture, ascending
@@ -22,6 +22,7 @@ struct TCaptureOptions {
   bool Bench = false;              // frame-time report, no files
   uint32_t PartMs = 0;             // when not 0, every part lasts this long
   bool Help = false;
+  bool Version = false;
 };
 
 // A command line that cannot be run; the text says what is wrong.

@@ -25,7 +25,7 @@ std::string Absolute(const std::string& path) {
 
 }  // namespace
 
-std::string ResolveDataFolder(const std::string& given, const std::string& buildDataFolder) {
+std::string ResolveDataFolder(const std::string& given, const std::vector<std::string>& candidates) {
   if (!given.empty()) {
     std::error_code error;
     if (!fs::is_directory(given, error)) throw ECaptureSetup("Data folder " + given + " does not exist");
@@ -33,9 +33,12 @@ std::string ResolveDataFolder(const std::string& given, const std::string& build
       throw ECaptureSetup("Data folder " + given + " holds no timesync.dat: is it the demo's data folder?");
     return Absolute(given);
   }
-  if (IsDataFolder("data")) return Absolute("data");
-  if (IsDataFolder(buildDataFolder)) return Absolute(buildDataFolder);
-  throw ECaptureSetup("No data folder: neither ./data nor " + buildDataFolder +
+  std::string looked;
+  for (const std::string& folder : candidates) {
+    if (IsDataFolder(folder)) return Absolute(folder);
+    looked += (looked.empty() ? "" : ", ") + folder;
+  }
+  throw ECaptureSetup("No data folder: none of " + looked +
                       " holds the demo's files; build the data (make) or give --data DIR");
 }
 
@@ -49,8 +52,8 @@ std::string PrepareOutputFolder(const std::string& folder) {
   return absolute;
 }
 
-TCaptureOptions PrepareCapture(TCaptureOptions options, const std::string& buildDataFolder) {
-  options.DataDir = ResolveDataFolder(options.DataDir, buildDataFolder);
+TCaptureOptions PrepareCapture(TCaptureOptions options, const std::vector<std::string>& candidates) {
+  options.DataDir = ResolveDataFolder(options.DataDir, candidates);
   if (!options.FramesDir.empty()) options.FramesDir = PrepareOutputFolder(options.FramesDir);
   if (!options.OutDir.empty()) options.OutDir = PrepareOutputFolder(options.OutDir);
   if (!options.PartsDir.empty()) options.PartsDir = PrepareOutputFolder(options.PartsDir);

@@ -5,6 +5,7 @@
 #include "ImageWriters.h"
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,22 @@ std::vector<uint8_t> EncodeTga(const TRgbaImage& image, bool withAlpha, bool run
     for (int x = 0; x < image.Width; ++x) PutTgaPixel(out, PixelAt(image, x, y), withAlpha);
   }
   return out;
+}
+
+std::vector<uint8_t> EncodePng(const TRgbaImage& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(image.Width);
+  png.height = png_uint_32(image.Height);
+  png.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&png, nullptr, &size, 0, image.Pixels.data(), 0, nullptr))
+    throw std::runtime_error(std::string("PNG encoding failed: ") + png.message);
+  std::vector<uint8_t> bytes(size);
+  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.Pixels.data(), 0, nullptr))
+    throw std::runtime_error(std::string("PNG encoding failed: ") + png.message);
+  bytes.resize(size);
+  return bytes;
 }
 
 std::vector<uint8_t> EncodeJpeg(const TRgbaImage& image, int quality) {

@@ -1,9 +1,11 @@
 // mkdata: writes every file the demo loads (models, brush and material
 // files, the time-sync table, pictures and music) into the folder given on
-// its command line, the same bytes on every run.
+// its command line, the same bytes on every run; and, into a second folder
+// when one is given, the program's menu icons, which the demo never loads.
 //
-// Usage: mkdata <folder>. Creates the folder if needed; on any failure it
-// prints the reason and exits with status 1, leaving whatever was written.
+// Usage: mkdata <folder> [<icon folder>]. Creates the folders if needed; on
+// any failure it prints the reason and exits with status 1, leaving whatever
+// was written.
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +15,7 @@
 #include "ModelWriters.h"
 #include "Models.h"
 #include "Music.h"
+#include "PictureIcon.h"
 #include "Pictures.h"
 
 namespace {
@@ -76,8 +79,8 @@ void WriteTimeSync(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: mkdata <folder>\n";
+  if (argc != 2 && argc != 3) {
+    std::cerr << "usage: mkdata <folder> [<icon folder>]\n";
     return 2;
   }
   const std::string dir = argv[1];
@@ -89,6 +92,10 @@ int main(int argc, char** argv) {
     WriteTimeSync(dir);
     WritePictures(dir);
     WriteMusic(dir);
+    if (argc == 3) {
+      std::filesystem::create_directories(argv[2]);
+      WriteIcons(argv[2]);
+    }
   } catch (const std::exception& e) {
     std::cerr << "mkdata: " << e.what() << "\n";
     return 1;
