@@ -8,7 +8,7 @@ BUILD := build
 RUN_PACKAGES := cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev libgl-dev \
   libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev libpng-dev libfreetype-dev \
   libfontconfig-dev fonts-dejavu-core libcli11-dev libmp3lame-dev libgtest-dev libgmock-dev libbenchmark-dev
-TEST_PACKAGES := $(RUN_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth ffmpeg
+TEST_PACKAGES := $(RUN_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth xdotool libx11-dev ffmpeg
 
 .PHONY: run test run-packages test-packages configure build-run build-all
 
