@@ -2,8 +2,6 @@
 // one that cannot be run), where it looks for its data, and SIGINT or
 // SIGTERM ending the show as Escape does.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "SpineSupport.h"
 #include "tvOptions.h"
@@ -68,13 +65,6 @@ bool CatchesSignal(pid_t pid, int number) {
   return false;
 }
 
-// Bounded: a loaded machine may be slow, but a fault must not hang the suite.
-bool Eventually(const std::function<bool()>& done, int seconds = 120) {
-  for (int look = 0; look < seconds * 100; ++look, usleep(10000))
-    if (done()) return true;
-  return false;
-}
-
 // The program started in the folder, offscreen and silent, its stderr kept
 // in the folder's stderr.txt.
 pid_t StartProgram(const std::string& folder, const std::string& program = TAVIX_EXE) {
@@ -89,33 +79,6 @@ pid_t StartProgram(const std::string& folder, const std::string& program = TAVIX
   return pid;
 }
 
-// How the program ended within the bound; one still running then is killed.
-std::string Ending(pid_t pid, int seconds) {
-  int status = 0;
-  if (!Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return "still running";
-  }
-  return WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status)) : strsignal(WTERMSIG(status));
-}
-
-// A "data" folder of links to the generated files, with a copy of the
-// time-sync table: its reading, the last step of the loading, can then be
-// watched.
-void LinkData(const std::string& folder) {
-  std::filesystem::create_directory(folder + "/data");
-  for (const auto& file : std::filesystem::directory_iterator(TAVIX_DATA_DIR))
-    if (file.path().filename() != "timesync.dat")
-      std::filesystem::create_symlink(file.path(), folder + "/data/" + file.path().filename().string());
-  std::filesystem::copy_file(std::string(TAVIX_DATA_DIR) + "/timesync.dat", folder + "/data/timesync.dat");
-}
-
-bool TimeSyncRead(int watch) {
-  pollfd ready{watch, POLLIN, 0};
-  return poll(&ready, 1, 120000) == 1;
-}
-
 // Started from a folder with a "data" of its own, the program plays that
 // data. A stop signal as the show begins ends it through the usual shutdown
 // with status 0 long before the show would end; a second signal during the
@@ -128,13 +91,10 @@ TEST(Program, EndsOnAStopSignal) {
   } cases[] = {{SIGINT, 0, "status 0"}, {SIGTERM, 0, "status 0"}, {SIGTERM, SIGINT, strsignal(SIGINT)}};
   for (const auto& [first, second, ending] : cases) {
     TScratchFolder folder;
-    LinkData(folder.Path);
-    const int watch = inotify_init1(IN_CLOEXEC);
-    inotify_add_watch(watch, folder.File("data/timesync.dat").c_str(), IN_CLOSE_NOWRITE);
+    const TShowData data(folder.Path);
     const pid_t pid = StartProgram(folder.Path);
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(second ? Eventually([&] { return CatchesSignal(pid, first); }) : TimeSyncRead(watch)) << first;
-    close(watch);
+    EXPECT_TRUE(second ? Eventually([&] { return CatchesSignal(pid, first); }) : data.ShowBegins()) << first;
     kill(pid, first);
     // The first signal taken: the default action is back for the second.
     if (second && Eventually([&] { return !CatchesSignal(pid, second); })) kill(pid, second);
