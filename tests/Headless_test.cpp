@@ -1,12 +1,13 @@
 // The whole program: its command line (the display options, the usage for
-// one that cannot be run) and, started from another folder, its data found
-// beside it and SIGINT or SIGTERM ending the show as Escape does.
+// one that cannot be run), where it looks for its data, and SIGINT or
+// SIGTERM ending the show as Escape does.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -64,38 +65,66 @@ bool CatchesSignal(pid_t pid, int number) {
   return false;
 }
 
-// Started from a folder without "data", the program plays with the data
-// beside it; either stop signal then ends it through the usual shutdown with
-// status 0 (a stop asked for during the loading takes effect when the show
-// begins).
-TEST(Program, FindsTheDataBesideItselfAndEndsOnAStopSignal) {
+// The program started in the folder, offscreen and silent, its stderr kept
+// in the folder's stderr.txt.
+pid_t StartProgram(const std::string& folder, const std::string& program = TAVIX_EXE) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(folder.c_str()) != 0 || !freopen("stderr.txt", "w", stderr)) _exit(126);
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    execl(program.c_str(), "tavix", "--window", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
+// Started from a folder with a "data" of its own, the program plays that
+// data. A stop signal as the show begins ends it through the usual shutdown
+// with status 0 within 20 s (the show lasts three minutes); a second signal
+// during the loading ends it at once.
+TEST(Program, EndsOnAStopSignal) {
   if (!HaveData()) GTEST_SKIP() << "no generated data";
-  for (int stopSignal : {SIGINT, SIGTERM}) {
-    TScratchFolder elsewhere;
-    const std::string errors = elsewhere.File("stderr.txt");
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (chdir(elsewhere.Path.c_str()) != 0 || !freopen(errors.c_str(), "w", stderr)) _exit(126);
-      setenv("SDL_VIDEODRIVER", "offscreen", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      execl(TAVIX_EXE, "tavix", "--window", static_cast<char*>(nullptr));
-      _exit(127);
+  const struct {
+    int First, Second;
+    std::string Ending;
+  } cases[] = {{SIGINT, 0, "status 0"}, {SIGTERM, 0, "status 0"}, {SIGTERM, SIGINT, strsignal(SIGINT)}};
+  for (const auto& [first, second, ending] : cases) {
+    TScratchFolder folder;
+    const TShowData data(folder.Path);
+    const pid_t pid = StartProgram(folder.Path);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(second ? Eventually([&] { return CatchesSignal(pid, first); }) : data.ShowBegins()) << first;
+    kill(pid, first);
+    // The first signal taken: the default action is back for the second.
+    if (second && Eventually([&] { return !CatchesSignal(pid, second); })) kill(pid, second);
+    EXPECT_EQ(Ending(pid, 20), ending) << first << " " << second;
+    if (!second) {
+      EXPECT_EQ(ReadBytes(folder.File("stderr.txt")), "") << first;
     }
-    int status = 0;
-    bool ended = false;
-    // Bounded only so that a program that never gets that far cannot hang the suite.
-    for (int wait = 0; wait < 6000 && !ended && !CatchesSignal(pid, stopSignal); ++wait) {
-      ended = waitpid(pid, &status, WNOHANG) == pid;
-      usleep(10000);
+  }
+}
+
+// "data" in the current folder comes first, even empty; with none there nor
+// beside the program the files are looked for where it was started. Either
+// way the first missing file ends it.
+TEST(Program, LooksForItsDataInTheCurrentFolderFirst) {
+  for (const bool dataHere : {true, false}) {
+    TScratchFolder folder;
+    std::string program = TAVIX_EXE;
+    if (dataHere) {
+      std::filesystem::create_directory(folder.File("data"));
+    } else {
+      program = folder.File("bin/tavix");
+      std::filesystem::create_directory(folder.File("bin"));
+      std::filesystem::copy_file(TAVIX_EXE, program);
     }
-    if (!ended) {
-      kill(pid, stopSignal);
-      waitpid(pid, &status, 0);
-    }
-    ASSERT_TRUE(WIFEXITED(status)) << stopSignal;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << stopSignal;
-    EXPECT_EQ(ReadBytes(errors).find("Error"), std::string::npos) << stopSignal << ": " << ReadBytes(errors);
+    const pid_t pid = StartProgram(folder.Path, program);
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(Ending(pid, 120), "status 1") << dataHere;
+    EXPECT_EQ(ReadBytes(folder.File("stderr.txt")),
+              "BMP Unit: Couldn't load JPG - \"load.jpg\"\nError: Cannot open file star.aab\n")
+        << dataHere;
   }
 }
 

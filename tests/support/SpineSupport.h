@@ -1,12 +1,21 @@
 // Helpers for the suites of the program's spine (main loop, time-sync table,
 // window, keyboard, music, the program itself), each undone when it goes out
 // of scope: a scratch folder, a virtual clock, held keys and recorded message
-// boxes; and raw file bytes.
+// boxes; a data folder that tells when the show begins; bounded waits for
+// child processes; and raw file bytes.
 #pragma once
 
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -71,6 +80,53 @@ struct TMessageLog {
   }
   ~TMessageLog() { SetMessageSink({}); }
   std::vector<std::string> Shown;
+};
+
+// Polls every 10 ms, bounded: a loaded machine may be slow, but a fault
+// must not hang the suite.
+inline bool Eventually(const std::function<bool()>& done, int seconds = 120) {
+  for (int look = 0; look < seconds * 100; ++look, usleep(10000))
+    if (done()) return true;
+  return false;
+}
+
+// How a child process ended within the bound; one still running then is
+// killed.
+inline std::string Ending(pid_t pid, int seconds) {
+  int status = 0;
+  if (!Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return "still running";
+  }
+  return WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status)) : strsignal(WTERMSIG(status));
+}
+
+// A folder "data" of links to the generated files, with a copy of the
+// time-sync table: its reading, the last step of the loading, tells that
+// the show begins.
+class TShowData {
+ public:
+  explicit TShowData(const std::string& folder) {
+    namespace fs = std::filesystem;
+    fs::create_directory(folder + "/data");
+    for (const auto& file : fs::directory_iterator(TAVIX_DATA_DIR))
+      if (file.path().filename() != "timesync.dat")
+        fs::create_symlink(file.path(), folder + "/data/" + file.path().filename().string());
+    fs::copy_file(std::string(TAVIX_DATA_DIR) + "/timesync.dat", folder + "/data/timesync.dat");
+    inotify_add_watch(watch, (folder + "/data/timesync.dat").c_str(), IN_CLOSE_NOWRITE);
+  }
+  ~TShowData() { close(watch); }
+  TShowData(const TShowData&) = delete;
+  TShowData& operator=(const TShowData&) = delete;
+  // Waits two minutes at most.
+  bool ShowBegins() const {
+    pollfd ready{watch, POLLIN, 0};
+    return poll(&ready, 1, 120000) == 1;
+  }
+
+ private:
+  int watch = inotify_init1(IN_CLOEXEC);
 };
 
 }  // namespace spine

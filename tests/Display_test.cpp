@@ -1,0 +1,226 @@
+// The window code on a real X server: a private Xvfb with a black
+// 1280 x 1024 screen, keys typed with xdotool, the screen read back with
+// XGetImage. Fullscreen shows the 800 x 600 frame at 1280 x 960 between
+// 32-pixel bars; Alt+Enter goes to an 800 x 600 window and back without
+// starting the test shake (Return alone starts it); a message box raised in
+// fullscreen leaves it and comes back. The program's --window and
+// --fullscreen reach the window, and a close request does not end the demo.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "AmbInput.h"
+#include "Ambrel2.h"
+#include "SpineSupport.h"
+#include "Tavix.h"
+#include "tvCommon.h"
+
+// Last: Xlib's macros would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+using namespace spine;
+
+// A private X server on a free display number; SDL's X11 driver and xdotool
+// use it while it lives.
+struct TXServer {
+  TXServer() {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    Pid = fork();
+    if (Pid == 0) {
+      close(ready[0]);
+      execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", "1280x1024x24", "-br",
+             "-nolisten", "tcp", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes its number and a newline once it takes clients (end of
+    // file when it fails); it dies if the pipe closes before the newline.
+    FILE* reply = fdopen(ready[0], "r");
+    char number[32] = {};
+    const bool started = std::fgets(number, sizeof number, reply) && std::strchr(number, '\n');
+    std::fclose(reply);
+    if (!started) return;
+    *std::strchr(number, '\n') = 0;
+    setenv("DISPLAY", (std::string(":") + number).c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    Display = XOpenDisplay(nullptr);
+    // A window that went away is only a failed look here.
+    XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+  }
+  ~TXServer() {
+    if (Display) XCloseDisplay(Display);
+    kill(Pid, SIGTERM);
+    waitpid(Pid, nullptr, 0);
+  }
+  pid_t Pid = -1;
+  ::Display* Display = nullptr;
+};
+
+bool Xdo(const std::string& args) { return std::system(("timeout 120 xdotool " + args).c_str()) == 0; }
+
+// The visible window of that title, waited for; 0 when none comes.
+Window FindWindow(const std::string& title) {
+  FILE* found = popen(("timeout 120 xdotool search --sync --onlyvisible --name '^" + title + "$'").c_str(), "r");
+  unsigned long id = 0;
+  if (found && std::fscanf(found, "%lu", &id) != 1) id = 0;
+  if (found) pclose(found);
+  return id;
+}
+
+// Where a window is on the screen, as "x,y wxh".
+std::string Place(::Display* display, Window window) {
+  Window root;
+  int x = 0, y = 0;
+  unsigned width = 0, height = 0, border = 0, depth = 0;
+  if (!XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth)) return "gone";
+  return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
+}
+
+// What shows: the window's place, then the screen's two outer columns from
+// top to bottom as runs of black and white rows ("32 black 960 white ...").
+std::string View(::Display* display, Window window) {
+  std::string view = Place(display, window);
+  for (const int x : {0, 1279}) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, 0, 1, 1024, AllPlanes, ZPixmap);
+    std::string colour = "unreadable";
+    int length = 0;
+    for (int y = 0; image && y < 1024; ++y, ++length) {
+      const unsigned long pixel = XGetPixel(image, 0, y) & 0xFFFFFF;
+      const std::string next = pixel == 0 ? "black" : pixel == 0xFFFFFF ? "white" : "other";
+      if (y > 0 && next != colour) view += " " + std::to_string(length) + " " + colour, length = 0;
+      colour = next;
+    }
+    view += " " + std::to_string(length) + " " + colour + ";";
+    if (image) XDestroyImage(image);
+  }
+  return view;
+}
+
+// A white frame presented. The program's drawing may leave the scissor test
+// on and channels masked; the presentation obeys neither and keeps both.
+void PresentWhiteFrame(const TGLWindow& window) {
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(1, 1, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 1, 1);
+  glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE);
+  bool presented = false;
+  SetFrameSink([&](const TGLWindow&) { presented = true; });
+  while (!presented) PumpMessagesAndSwap(window);
+  SetFrameSink({});
+}
+
+const std::string Full = "0,0 1280x1024", Windowed = "0,0 800x600";
+const std::string Bars = Full + " 32 black 960 white 32 black; 32 black 960 white 32 black;";
+
+// Each step: keys typed (or a message box raised and dismissed), then frames
+// until the window and the screen are as wanted; the keys stay held while
+// the operator keys are read, as they are in the frame loop.
+TEST(Display, FullscreenAltEnterAndAMessageBox) {
+  const TXServer server;
+  ASSERT_NE(server.Display, nullptr);
+  TVirtualClock clock{1000};
+  SetDisplayChoice({TScreenMode::Fullscreen});
+  const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
+  CreateKeyboard(window);
+  BeginSchedule();
+  clock.Tick = 3000;
+  const Window id = FindWindow("Tavix");
+  const struct {
+    const char* Keys;
+    bool MessageBox;
+    std::string View;
+    bool Shakes;
+  } steps[] = {{"", false, Bars, false},
+               {"keydown alt+Return", false, Windowed + " 600 white 424 black; 1024 black;", false},
+               {"keyup alt+Return keydown alt+Return", false, Bars, false},
+               {"keyup alt+Return keydown Return", false, Bars, true},
+               {"keyup Return", true, Bars, false}};
+  for (const auto& step : steps) {
+    EXPECT_TRUE(!*step.Keys || Xdo("windowfocus --sync " + std::to_string(id) + " " + step.Keys)) << step.Keys;
+    if (step.MessageBox) {
+      EXPECT_TRUE(Xdo("search --sync --onlyvisible --name '^Error$' windowfocus --sync key Return &"));
+      ShowMessage("Error", "Cannot open file load.jpg");
+    }
+    ShakeStart = 0;
+    Eventually(
+        [&] {
+          if (View(server.Display, id) == step.View && (ShakeStart != 0) == step.Shakes) return true;
+          PresentWhiteFrame(window);
+          SyncLock = 501;
+          UpdateFrameState();
+          return false;
+        },
+        30);
+    EXPECT_EQ(View(server.Display, id), step.View) << step.Keys;
+    EXPECT_EQ(ShakeStart, step.Shakes ? PartTime : 0u) << step.Keys;
+    GLboolean mask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST) && mask[0] && !mask[1] && mask[2] && mask[3]) << step.Keys;
+    EXPECT_EQ(std::make_pair(CurrentWindow().Width, CurrentWindow().Height), std::make_pair(800, 600));
+  }
+  FreeKeyboard();
+  KillGLWindow(window);
+  SetDisplayChoice({});
+}
+
+void RequestClose(::Display* display, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+}
+
+// The program with each display option: the window it opens; then, as the
+// show begins, a close request and Alt+Enter. The close request is taken
+// first, so a window that has switched proves the show went on; SIGTERM
+// then ends it with status 0.
+TEST(Display, TheProgramOpensTheWindowAskedForAndIgnoresACloseRequest) {
+  const struct {
+    const char* Option;
+    std::string Opened, Switched;
+  } cases[] = {{"--window", Windowed, Full}, {"--fullscreen", Full, Windowed}};
+  for (const auto& [option, opened, switched] : cases) {
+    const TXServer server;
+    ASSERT_NE(server.Display, nullptr);
+    const TScratchFolder folder;
+    const TShowData data(folder.Path);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(folder.Path.c_str()) == 0) execl(TAVIX_EXE, "tavix", option, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const Window id = FindWindow("Tavix");
+    const auto placed = [&](const std::string& place) {
+      return Eventually([&] { return Place(server.Display, id) == place; });
+    };
+    EXPECT_TRUE(placed(opened)) << option << ": " << Place(server.Display, id);
+    EXPECT_TRUE(data.ShowBegins()) << option;
+    RequestClose(server.Display, id);
+    EXPECT_TRUE(Xdo("windowfocus --sync " + std::to_string(id) + " key alt+Return")) << option;
+    EXPECT_TRUE(placed(switched)) << option << ": " << Place(server.Display, id);
+    int status = -1;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << option << " ended with " << status;
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Ending(pid, 20), "status 0") << option;
+  }
+}
+
+}  // namespace
