@@ -5,9 +5,13 @@
 // state each kind of material sets, read back from an offscreen context.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <sstream>
 #include <tuple>
 
@@ -17,6 +21,41 @@
 #include "EngineSupport.h"
 #include "ModelsBytes.h"
 #include "TGA.h"
+
+// The largest single allocation since it was last reset. Every operator new
+// of this program comes through here; under the address sanitizer, whose
+// operator new stays in place, its allocation hook sees every malloc too,
+// libjpeg's included.
+namespace {
+std::atomic<size_t> largestAllocation{0};
+
+void NoteAllocation(const volatile void*, size_t size) {
+  size_t seen = largestAllocation.load();
+  while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
+  }
+}
+}  // namespace
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAVIX_ALLOCATION_HOOK
+#endif
+#endif
+
+#ifdef TAVIX_ALLOCATION_HOOK
+#include <sanitizer/allocator_interface.h>
+[[maybe_unused]] static const int allocationHook =
+    __sanitizer_install_malloc_and_free_hooks(NoteAllocation, [](const volatile void*) {});
+#else
+void* operator new(size_t size) {
+  NoteAllocation(nullptr, size);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// Not inlined: the compiler would see free() meet what operator new returned.
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, size_t) noexcept { std::free(p); }
+#endif
 
 namespace {
 
@@ -54,6 +93,52 @@ TDecodeResult DecodeFixture(const std::string& name) {
 // An 18-byte TGA header: no id, the colour-map flag, the image type, the size and the depth.
 std::vector<uint8_t> TgaHeader(uint8_t type, uint8_t colorMap, uint16_t width, uint16_t height, uint8_t depth) {
   return TByteBuilder().U16(uint16_t(colorMap << 8)).U16(type).U32(0).U32(0).U16(width).U16(height).U16(depth).Bytes;
+}
+
+// The 54 bytes of BMP headers of a 24-bit picture.
+std::vector<uint8_t> BmpHeader(uint32_t width, uint32_t height, uint32_t imageSize) {
+  TByteBuilder b;
+  b.Text("BM").U32(0).U32(0).U32(54).U32(40).U32(width).U32(height).U16(1).U16(24).U32(0).U32(imageSize);
+  b.Bytes.resize(54);
+  return b.Bytes;
+}
+
+// A grey picture as libjpeg writes it by default.
+std::vector<uint8_t> GreyJpeg(uint32_t width, uint32_t height) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = width;
+  c.image_height = height;
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(width, 128);
+  for (JSAMPROW rows[] = {row.data()}; c.next_scanline < height;) jpeg_write_scanlines(&c, rows, 1);
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return bytes;
+}
+
+// A whole picture of the size for the decoder `kind`: "bmp", "tga" (raw),
+// "rle" (black runs of 128 pixels) or "jpg".
+std::vector<uint8_t> WholePicture(const std::string& kind, uint32_t width, uint32_t height) {
+  const uint64_t pixels = uint64_t(width) * height;
+  if (kind == "jpg") return GreyJpeg(width, height);
+  std::vector<uint8_t> bytes = kind == "bmp"
+                                   ? BmpHeader(width, height, 0)
+                                   : TgaHeader(kind == "rle" ? 10 : 2, 0, uint16_t(width), uint16_t(height), 24);
+  if (kind == "bmp") bytes.resize(54 + size_t((width * 3 + 3) / 4 * 4) * height);
+  if (kind == "tga") bytes.resize(18 + pixels * 3);
+  for (uint64_t i = 0; kind == "rle" && i < pixels; i += 128) bytes.insert(bytes.end(), {0xFF, 0, 0, 0});
+  return bytes;
 }
 
 std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t length) {
@@ -151,14 +236,6 @@ TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
       EXPECT_TRUE(r.Image.Width > 4 && HoldsTestPicture(r.Image, false)) << name;
     }
   }
-  // A declared data size of one row leaves the rows above it black.
-  std::vector<uint8_t> oneRow = PictureFixtureBytes("rgb24.bmp");
-  std::copy_n("\x18\0\0\0", 4, oneRow.begin() + 14 + 20);
-  const TDecodeResult part = Decode("bmp", oneRow);
-  ASSERT_TRUE(part.Ok);
-  EXPECT_TRUE(PixelOf(part.Image, 7, 0) == TestPicturePixel(7, 3, false));
-  EXPECT_TRUE(PixelOf(part.Image, 0, 1) == (TRgba8{0, 0, 0, 255}));
-
   for (bool alpha : {false, true}) {
     const TDecodeResult raw = DecodeFixture(alpha ? "rgba32.tga" : "rgb24.tga");
     const TDecodeResult rle = DecodeFixture(alpha ? "rgba32rle.tga" : "rgb24rle.tga");
@@ -224,6 +301,49 @@ TEST(Decoders, EveryRefusalGivesItsLoadersMessage) {
   }
   // A file shorter than the TGA header is the one refusal that is thrown.
   EXPECT_TRUE(Contains(ErrorOf<EFileError>([] { Decode("tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17)); }), "x.tga"));
+}
+
+TEST(Decoders, EachTakesTheLargestPictureAndRefusesOnePastItInWidthHeightOrPixelCount) {
+  const std::tuple<uint32_t, uint32_t, bool> edges[] = {
+      {16384, 1024, true}, {1024, 16384, true}, {16385, 1, false}, {1, 16385, false}, {16384, 1025, false}};
+  for (const std::string kind : {"bmp", "tga", "rle", "jpg"})
+    for (const auto& [width, height, accepted] : edges) {
+      const TDecodeResult r = Decode(kind == "rle" ? "tga" : kind, WholePicture(kind, width, height));
+      EXPECT_EQ(r.Ok, accepted) << kind << ", " << width << " x " << height << ": " << r.Text;
+      EXPECT_EQ(r.Image.Pixels.size(), accepted ? size_t(width) * height * (kind == "jpg" ? 4 : 3) : 0u);
+    }
+}
+
+// A file too short for the picture it announces is refused before anything
+// of that size is allocated; run-length data may expand 128 times, no more.
+TEST(Decoders, FilesTooShortForTheirPictureAreRefusedWithoutItsAllocation) {
+  std::vector<uint8_t> bmp = BmpHeader(4096, 4096, 6), oneRow = PictureFixtureBytes("rgb24.bmp");
+  bmp.resize(60);
+  std::copy_n("\x18\0\0\0", 4, oneRow.begin() + 14 + 20);  // the data of one row of four
+  const std::vector<uint8_t> run = {0xFF, 1, 2, 3, 4};
+  const auto rle = [&run](uint16_t width, uint16_t height) {
+    std::vector<uint8_t> bytes = TgaHeader(10, 0, width, height, 32);
+    bytes.insert(bytes.end(), run.begin(), run.end());
+    return bytes;
+  };
+  const std::string tooLittle = "Too little data for ", jpg = "BMP Unit: Couldn't load JPG - \"x.jpg\". ";
+  const std::tuple<std::string, std::vector<uint8_t>, std::string> cases[] = {
+      {"bmp", bmp, "BMP Unit: " + tooLittle + "4096 x 4096 pixels - x.bmp"},
+      {"bmp", oneRow, "BMP Unit: " + tooLittle + "8 x 4 pixels - x.bmp"},
+      {"tga", TgaHeader(2, 0, 4096, 4096, 32), "TGA File Error: Couldn't read file \"x.tga\"."},
+      {"tga", rle(4096, 4096), "TGA File Error: Couldn't load \"x.tga\". " + tooLittle + "4096 x 4096 pixels."},
+      {"tga", rle(1, 129), "TGA File Error: Couldn't load \"x.tga\". " + tooLittle + "1 x 129 pixels."},
+      {"tga", rle(2, 64), ""},
+      {"jpg", WithJpegSize(PictureFixtureBytes("halves.jpg"), 4096, 4096), jpg + tooLittle + "4096 x 4096 pixels."},
+      {"jpg", WithJpegSize(PictureFixtureBytes("progressive.jpg"), 16384, 1024),
+       jpg + tooLittle + "16384 x 1024 pixels."},
+  };
+  for (const auto& [ext, bytes, message] : cases) {
+    largestAllocation = 0;
+    const TDecodeResult r = Decode(ext, bytes);
+    EXPECT_LT(largestAllocation.load(), size_t(1) << 20) << message;
+    EXPECT_EQ(r.Ok ? "" : r.Caption + ": " + r.Text, message) << ext << ", " << bytes.size() << " bytes";
+  }
 }
 
 TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessage) {
