@@ -1,8 +1,8 @@
 // The platform layer under SDL's offscreen video driver (a single-buffered
 // surface that keeps the presented picture) and dummy sound driver: the frame
 // kept at 800 x 600 and scaled into windows of other sizes, a size change, a
-// window that cannot be made; the music's slots, and a missing sound device
-// leaving the show silent.
+// window that cannot be made; the music's slots, a missing sound device
+// leaving the show silent, and an error exit waiting for the decoding.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <optional>
 
 #include "Amb2BasicDraw.h"
@@ -19,6 +21,7 @@
 #include "AmbBass.h"
 #include "AmbFrame.h"
 #include "Ambrel2.h"
+#include "ShowFrames.h"
 #include "SpineSupport.h"
 
 namespace {
@@ -200,6 +203,25 @@ TEST(Music, SlotsFillInOrderAndPlayOnceFromTheirStartTick) {
   EXPECT_EQ(MusicSampleCount(), 0);
   EXPECT_FALSE(MusicStartTick(tick));
   EXPECT_TRUE(messages.Shown.empty());
+}
+
+// Loading stops at the first model, star.aab, while the song still decodes
+// on its own thread: the error exit waits for it before SDL goes, so no
+// thread outlives the run.
+TEST(Music, AnErrorExitDuringTheLoadingFinishesTheDecodingFirst) {
+  const TDemoData data("star.aab");
+  const auto threads = [] {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return std::distance(begin(tasks), end(tasks));
+  };
+  const auto before = threads();
+  THeadlessOptions options;
+  options.DataDir = data.Folder();
+  const THeadlessResult run = RunHeadless(options);
+  ASSERT_EQ(run.Messages.size(), 1u);
+  EXPECT_EQ(run.Messages[0].Text, "Cannot open file star.aab");
+  EXPECT_EQ(threads(), before);
+  EXPECT_EQ(MusicSampleCount(), 0);
 }
 
 }  // namespace
