@@ -22,10 +22,9 @@
 #include "ModelsBytes.h"
 #include "TGA.h"
 
-// The largest single allocation since it was last reset. Every operator new
-// of this program comes through here; under the address sanitizer, whose
-// operator new stays in place, its allocation hook sees every malloc too,
-// libjpeg's included.
+// The largest single allocation since the last reset: from this program's
+// operator new, or under ASan (whose operator new stays) from its hook on
+// every malloc, libjpeg's included.
 namespace {
 std::atomic<size_t> largestAllocation{0};
 

@@ -39,9 +39,7 @@ struct TFuzzEntry {
 // and not a new normal.
 struct TPictureLimit {
   uint64_t Side, Pixels;
-  bool Admits(uint64_t width, uint64_t height) const {
-    return width <= Side && height <= Side && width * height <= Pixels;
-  }
+  bool Admits(uint64_t w, uint64_t h) const { return w <= Side && h <= Side && w * h <= Pixels; }
 };
 constexpr TPictureLimit LargestPicture{16384, 4096 * 4096};
 
