@@ -32,6 +32,9 @@ constexpr long MaxJpegMemory = 256L << 20;
 constexpr int MaxJpegScans = 256;
 constexpr size_t BmpHeadersSize = 14 + 40;
 constexpr size_t TgaHeaderSize = 18;
+// A run-length packet of one header byte and one pixel stands for up to
+// this many pixels: the most a TGA's data can expand.
+constexpr uint64_t TgaPixelsPerRun = 128;
 
 using TResourceKey = std::pair<std::string, std::string>;
 
@@ -114,6 +117,10 @@ void CopySwapped(const uint8_t* in, uint8_t* out, size_t bpp) {
   if (bpp == 4) out[3] = in[3];
 }
 
+std::string TooLittleData(uint64_t width, uint64_t height) {
+  return "Too little data for " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
 // Run-length packets: never writes past the image, never reads past the
 // data; pixels the data does not reach stay zero.
 void DecodeTgaPackets(const uint8_t* in, size_t size, size_t bpp, std::vector<uint8_t>& out) {
@@ -146,7 +153,8 @@ struct TJpegErrorManager {
 struct TJpegJob {
   const uint8_t* Data;
   size_t Size;
-  std::vector<uint8_t>* Rgb;
+  TPixelBuffer* Image;
+  bool TooLittleData;  // the refusal: the file cannot hold the frame it announces
   uint32_t Width;
   uint32_t Height;
 };
@@ -168,22 +176,42 @@ void JpegProgress(j_common_ptr cinfo) {
   if (d->progressive_mode && d->input_scan_number > MaxJpegScans) JpegErrorExit(cinfo);
 }
 
-bool AllocateJpegRows(TJpegJob* job, uint32_t width, uint32_t height) {
+// A Huffman-coded scan spends at least one bit on every block of each
+// component it codes, so a file holds at least one bit per block of its
+// sparsest component (at most 8192 pixels a byte, with chroma subsampled
+// 4 x 4). Only a degenerate arithmetic-coded picture packs more, and is
+// refused with the files too short for their frame.
+bool JpegDataCanFill(const jpeg_decompress_struct& cinfo, size_t size) {
+  uint64_t fewestBlocks = UINT64_MAX;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    fewestBlocks = std::min(fewestBlocks, uint64_t(c.width_in_blocks) * c.height_in_blocks);
+  }
+  return uint64_t(size) * 8 >= fewestBlocks;
+}
+
+bool AllocateJpegImage(TJpegJob* job, uint32_t width, uint32_t height) {
   try {
-    job->Rgb->assign(size_t(width) * height * 3, 0);
+    *job->Image = BlankImage(width, height, TPixelFormat::RGBA);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  job->Width = width;
-  job->Height = height;
   return true;
 }
 
+// Decoded rows run top to bottom; textures start at the bottom row. Each row
+// goes through libjpeg's row buffer into its place, R, G, B, 255.
 void ReadJpegScanlines(j_decompress_ptr cinfo, TJpegJob* job) {
-  const size_t rowBytes = size_t(job->Width) * 3;
-  while (cinfo->output_scanline < cinfo->output_height) {
-    JSAMPROW row = job->Rgb->data() + cinfo->output_scanline * rowBytes;
-    jpeg_read_scanlines(cinfo, &row, 1);
+  const size_t width = cinfo->output_width, height = cinfo->output_height;
+  JSAMPARRAY row =
+      (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, JDIMENSION(width * 3), 1);
+  while (cinfo->output_scanline < height) {
+    uint8_t* out = job->Image->Pixels.data() + (height - 1 - cinfo->output_scanline) * width * 4;
+    jpeg_read_scanlines(cinfo, row, 1);
+    for (const uint8_t* in = row[0]; in < row[0] + width * 3; in += 3, out += 4) {
+      std::copy(in, in + 3, out);
+      out[3] = 255;
+    }
   }
 }
 
@@ -211,28 +239,16 @@ bool RunJpegDecode(TJpegJob* job) {
   cinfo.out_color_space = JCS_RGB;
   if (cinfo.image_width == 0 || cinfo.image_height == 0 || !SaneImageSize(cinfo.image_width, cinfo.image_height))
     return AbandonJpeg(&cinfo);
+  job->Width = cinfo.image_width;
+  job->Height = cinfo.image_height;
+  job->TooLittleData = !JpegDataCanFill(cinfo, job->Size);
+  if (job->TooLittleData) return AbandonJpeg(&cinfo);
   jpeg_start_decompress(&cinfo);
-  if (!AllocateJpegRows(job, cinfo.output_width, cinfo.output_height)) return AbandonJpeg(&cinfo);
+  if (!AllocateJpegImage(job, cinfo.output_width, cinfo.output_height)) return AbandonJpeg(&cinfo);
   ReadJpegScanlines(&cinfo, job);
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   return true;
-}
-
-// Decoded rows run top to bottom; textures start at the bottom row.
-TPixelBuffer FlipRgbToRgba(const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height) {
-  TPixelBuffer image = BlankImage(width, height, TPixelFormat::RGBA);
-  for (size_t row = 0; row < height; ++row) {
-    const uint8_t* in = rgb.data() + (height - 1 - row) * size_t(width) * 3;
-    uint8_t* out = image.Pixels.data() + row * size_t(width) * 4;
-    for (size_t x = 0; x < width; ++x, in += 3, out += 4) {
-      out[0] = in[0];
-      out[1] = in[1];
-      out[2] = in[2];
-      out[3] = 255;
-    }
-  }
-  return image;
 }
 
 // GL reads rows at its default unpack alignment of 4 bytes.
@@ -343,18 +359,19 @@ TDecodeResult DecodeBmp(const uint8_t* data, size_t size, const std::string& nam
     return readFailure("Error reading bitmap data");
   const uint64_t dataSize = imageSize ? imageSize : BmpRowStride(uint32_t(width), bitCount) * uint64_t(height);
   if (dataSize > size - offset) return readFailure("Error reading bitmap data");
+  if (dataSize < uint64_t(width) * uint64_t(height) * 3)
+    return Failure("BMP Unit", TooLittleData(uint64_t(width), uint64_t(height)) + " - " + name);
   TPixelBuffer image = BlankImage(uint32_t(width), uint32_t(height), TPixelFormat::RGB);
   CopyBmpRows(data + offset, dataSize, image);
   return Success(std::move(image));
 }
 
 TDecodeResult DecodeJpg(const uint8_t* data, size_t size, const std::string& name, bool fromResource) {
-  std::vector<uint8_t> rgb;
-  TJpegJob job{data, size, &rgb, 0, 0};
-  if (!RunJpegDecode(&job))
-    return Failure("BMP Unit",
-                   (fromResource ? "Couldn't load JPG Resource - " : "Couldn't load JPG - ") + Quoted(name));
-  return Success(FlipRgbToRgba(rgb, job.Width, job.Height));
+  TPixelBuffer image;
+  TJpegJob job{data, size, &image, false, 0, 0};
+  if (RunJpegDecode(&job)) return Success(std::move(image));
+  const std::string text = (fromResource ? "Couldn't load JPG Resource - " : "Couldn't load JPG - ") + Quoted(name);
+  return Failure("BMP Unit", job.TooLittleData ? text + ". " + TooLittleData(job.Width, job.Height) + "." : text);
 }
 
 TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& name, bool fromResource) {
@@ -376,14 +393,17 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
   const uint32_t width = ReadLE16(data + 12), height = ReadLE16(data + 14);
   if (!SaneImageSize(width, height)) return readFailure();
   const size_t bpp = depth / 8;
-  TPixelBuffer image = BlankImage(width, height, bpp == 4 ? TPixelFormat::RGBA : TPixelFormat::RGB);
   const uint8_t* pixels = data + TgaHeaderSize;
   const size_t available = size - TgaHeaderSize;
+  const uint64_t pixelCount = uint64_t(width) * height;
+  if (imageType == 10 && pixelCount > available / (1 + bpp) * TgaPixelsPerRun)
+    return Failure("TGA File Error", "Couldn't load " + Quoted(name) + ". " + TooLittleData(width, height) + ".");
+  if (imageType == 2 && available < pixelCount * bpp) return readFailure();
+  TPixelBuffer image = BlankImage(width, height, bpp == 4 ? TPixelFormat::RGBA : TPixelFormat::RGB);
   if (imageType == 10) {
     DecodeTgaPackets(pixels, available, bpp, image.Pixels);
     return Success(std::move(image));
   }
-  if (available < image.Pixels.size()) return readFailure();
   std::copy(pixels, pixels + image.Pixels.size(), image.Pixels.begin());
   SwapTgaPixels(image.Pixels, bpp);
   return Success(std::move(image));

@@ -37,7 +37,10 @@ void SwapRedBlue(uint8_t* pixels, size_t pixelCount);
 uint32_t CreateTextureFromPixels(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels);
 
 // Pure decoders. `name` is the file name as passed, used in the messages;
-// `fromResource` selects the resource-mode wording of the read failures.
+// `fromResource` selects the resource-mode wording of the read failures. No
+// decoder allocates a picture its bytes cannot fill: a file too short for the
+// size it announces (allowing a BMP 3 bytes a pixel, a run-length TGA packet
+// 128 pixels, a JPEG one bit a block) is refused before the allocation.
 TDecodeResult DecodeBmp(const uint8_t* data, size_t size, const std::string& name, bool fromResource);
 TDecodeResult DecodeJpg(const uint8_t* data, size_t size, const std::string& name, bool fromResource);
 TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& name, bool fromResource);

@@ -14,6 +14,7 @@
 
 #include "Amb2BasicDraw.h"
 #include "Amb2_2D.h"
+#include "AmbBass.h"
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "tvCommon.h"
@@ -208,6 +209,9 @@ int RunShow() {
     // Anything else a loader lets through still ends with a message, not an abort.
     ShowMessage("Error", error.what());
   }
+  // The music may still be decoding on a thread of its own: it finishes
+  // before SDL goes.
+  FreeMusic();
   RestoreDisplay();
   return 1;
 }

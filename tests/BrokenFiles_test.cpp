@@ -101,7 +101,7 @@ std::vector<TFileCase> DamagedCases() {
 class BrokenFile : public ::testing::TestWithParam<TFileCase> {};
 
 TEST_P(BrokenFile, EndsAsPromised) {
-  if (!HaveDemoData()) GTEST_SKIP() << "no generated data";
+  ASSERT_TRUE(HaveDemoData()) << "the build generates " TAVIX_DATA_DIR;
   const TFileCase& c = GetParam();
   const TDemoData data(c.Damage ? "" : c.File);
   if (c.File != "timesync.dat") data.WriteTable({});

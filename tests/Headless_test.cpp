@@ -84,7 +84,7 @@ pid_t StartProgram(const std::string& folder, const std::string& program = TAVIX
 // with status 0 within 20 s (the show lasts three minutes); a second signal
 // during the loading ends it at once.
 TEST(Program, EndsOnAStopSignal) {
-  if (!HaveData()) GTEST_SKIP() << "no generated data";
+  ASSERT_TRUE(HaveData()) << "the build generates " TAVIX_DATA_DIR;
   const struct {
     int First, Second;
     std::string Ending;
@@ -105,15 +105,14 @@ TEST(Program, EndsOnAStopSignal) {
   }
 }
 
-// "data" in the current folder comes first, even empty; with none there nor
-// beside the program the files are looked for where it was started. Either
-// way the first missing file ends it.
+// "data" in the current folder comes first once it holds a table; with none
+// there nor beside the program the files are looked for where it was started,
+// after a line saying where it looked. Either way the first missing file ends it.
 TEST(Program, LooksForItsDataInTheCurrentFolderFirst) {
   for (const bool dataHere : {true, false}) {
     TScratchFolder folder;
     std::string program = TAVIX_EXE;
     if (dataHere) {
-      // A folder counts as the data folder by its table; the pictures and models are missing.
       std::filesystem::create_directory(folder.File("data"));
       WriteBytes(folder.File("data/timesync.dat"), std::string(804, '\0'));
     } else {

@@ -1,8 +1,9 @@
 // The platform layer under SDL's offscreen video driver (a single-buffered
 // surface that keeps the presented picture) and dummy sound driver: the frame
 // kept at 800 x 600 and scaled into windows of other sizes, a size change,
-// no framebuffer objects, a window that cannot be made; the music's slots,
-// and a missing sound device leaving the show silent.
+// no framebuffer objects, a window that cannot be made; the music's slots, a
+// missing sound device leaving the show silent, and an error exit waiting for
+// the decoding.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -12,14 +13,18 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <optional>
+#include <thread>
 
 #include "Amb2BasicDraw.h"
 #include "Amb2_2D.h"
 #include "AmbBass.h"
 #include "AmbFrame.h"
 #include "Ambrel2.h"
+#include "ShowFrames.h"
 #include "SpineSupport.h"
 
 namespace {
@@ -228,6 +233,24 @@ TEST(Music, SlotsFillInOrderAndPlayOnceFromTheirStartTick) {
   EXPECT_EQ(MusicSampleCount(), 0);
   EXPECT_FALSE(MusicStartTick(tick));
   EXPECT_TRUE(messages.Shown.empty());
+}
+
+// Loading stops at the first model, star.aab, while the song still decodes
+// on its own thread: the error exit waits for it before SDL goes, so no
+// thread outlives the run.
+TEST(Music, AnErrorExitDuringTheLoadingFinishesTheDecodingFirst) {
+  const TDemoData data("star.aab");
+  const auto threads = [] {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return std::distance(begin(tasks), end(tasks));
+  };
+  std::thread([] {}).join();  // what starts with the first thread (ThreadSanitizer's own) is in the count
+  const auto before = threads();
+  THeadlessOptions options;
+  options.DataDir = data.Folder();
+  ASSERT_EQ(RunHeadless(options).ExitCode, 1);
+  EXPECT_EQ(threads(), before);
+  EXPECT_EQ(MusicSampleCount(), 0);
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 // state each kind of material sets, read back from an offscreen context.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <sstream>
 #include <tuple>
 
@@ -17,6 +21,40 @@
 #include "EngineSupport.h"
 #include "ModelsBytes.h"
 #include "TGA.h"
+
+// The largest single allocation since the last reset: from this program's
+// operator new, or under ASan (whose operator new stays) from its hook on
+// every malloc, libjpeg's included.
+namespace {
+std::atomic<size_t> largestAllocation{0};
+
+void NoteAllocation(const volatile void*, size_t size) {
+  size_t seen = largestAllocation.load();
+  while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
+  }
+}
+}  // namespace
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAVIX_ALLOCATION_HOOK
+#endif
+#endif
+
+#ifdef TAVIX_ALLOCATION_HOOK
+#include <sanitizer/allocator_interface.h>
+[[maybe_unused]] static const int allocationHook =
+    __sanitizer_install_malloc_and_free_hooks(NoteAllocation, [](const volatile void*) {});
+#else
+void* operator new(size_t size) {
+  NoteAllocation(nullptr, size);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// Not inlined: the compiler would see free() meet what operator new returned.
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, size_t) noexcept { std::free(p); }
+#endif
 
 namespace {
 
@@ -54,6 +92,49 @@ TDecodeResult DecodeFixture(const std::string& name) {
 // An 18-byte TGA header: no id, the colour-map flag, the image type, the size and the depth.
 std::vector<uint8_t> TgaHeader(uint8_t type, uint8_t colorMap, uint16_t width, uint16_t height, uint8_t depth) {
   return TByteBuilder().U16(uint16_t(colorMap << 8)).U16(type).U32(0).U32(0).U16(width).U16(height).U16(depth).Bytes;
+}
+
+// The 54 bytes of BMP headers of a 24-bit picture.
+std::vector<uint8_t> BmpHeader(uint32_t width, uint32_t height, uint32_t imageSize) {
+  TByteBuilder b;
+  b.Text("BM").U32(0).U32(0).U32(54).U32(40).U32(width).U32(height).U16(1).U16(24).U32(0).U32(imageSize);
+  b.Bytes.resize(54);
+  return b.Bytes;
+}
+
+// A grey picture as libjpeg writes it by default.
+std::vector<uint8_t> GreyJpeg(uint32_t width, uint32_t height) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  std::tie(c.image_width, c.image_height, c.input_components, c.in_color_space) =
+      std::tuple(width, height, 1, JCS_GRAYSCALE);
+  jpeg_set_defaults(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(width, 128);
+  for (JSAMPROW rows[] = {row.data()}; c.next_scanline < height;) jpeg_write_scanlines(&c, rows, 1);
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return bytes;
+}
+
+// A whole picture for the decoder `kind`: "bmp", "tga", "rle" (runs of 128) or "jpg".
+std::vector<uint8_t> WholePicture(const std::string& kind, uint32_t width, uint32_t height) {
+  const uint64_t pixels = uint64_t(width) * height;
+  if (kind == "jpg") return GreyJpeg(width, height);
+  std::vector<uint8_t> bytes = kind == "bmp"
+                                   ? BmpHeader(width, height, 0)
+                                   : TgaHeader(kind == "rle" ? 10 : 2, 0, uint16_t(width), uint16_t(height), 24);
+  if (kind == "bmp") bytes.resize(54 + size_t((width * 3 + 3) / 4 * 4) * height);
+  if (kind == "tga") bytes.resize(18 + pixels * 3);
+  for (uint64_t i = 0; kind == "rle" && i < pixels; i += 128) bytes.insert(bytes.end(), {0xFF, 0, 0, 0});
+  return bytes;
 }
 
 std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t length) {
@@ -151,14 +232,6 @@ TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
       EXPECT_TRUE(r.Image.Width > 4 && HoldsTestPicture(r.Image, false)) << name;
     }
   }
-  // A declared data size of one row leaves the rows above it black.
-  std::vector<uint8_t> oneRow = PictureFixtureBytes("rgb24.bmp");
-  std::copy_n("\x18\0\0\0", 4, oneRow.begin() + 14 + 20);
-  const TDecodeResult part = Decode("bmp", oneRow);
-  ASSERT_TRUE(part.Ok);
-  EXPECT_TRUE(PixelOf(part.Image, 7, 0) == TestPicturePixel(7, 3, false));
-  EXPECT_TRUE(PixelOf(part.Image, 0, 1) == (TRgba8{0, 0, 0, 255}));
-
   for (bool alpha : {false, true}) {
     const TDecodeResult raw = DecodeFixture(alpha ? "rgba32.tga" : "rgb24.tga");
     const TDecodeResult rle = DecodeFixture(alpha ? "rgba32rle.tga" : "rgb24rle.tga");
@@ -192,38 +265,60 @@ TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
   EXPECT_EQ(Decode("tga", early).Image.Pixels, std::vector<uint8_t>({3, 2, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(Decoders, EveryRefusalGivesItsLoadersMessage) {
+// Each refusal allocates nothing of the picture's size: a file too short for
+// the picture it announces is refused before the allocation (run-length data
+// may expand 128 times, no more).
+TEST(Decoders, EveryRefusalGivesItsLoadersMessageWithoutThePicturesAllocation) {
   // Truncated and oversized files of every kind are the damaged-file
   // matrix's; these are the refusals a whole run does not reach.
   const std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp"), jpeg = PictureFixtureBytes("halves.jpg");
-  std::vector<uint8_t> palette = bmp, huge = bmp;
-  palette[14 + 32] = palette[14 + 33] = 0xFF;      // colours used: far more bytes than the file holds
-  for (int i : {4, 5, 8, 9}) huge[14 + i] = 0xFF;  // 65535 x 65535 with the computed size
-  std::fill(huge.begin() + 14 + 20, huge.begin() + 14 + 24, 0);
+  std::vector<uint8_t> palette = bmp, oneRow = bmp, tiny = BmpHeader(4096, 4096, 6);
+  std::vector<uint8_t> run = TgaHeader(10, 0, 1, 129, 24), bigRun = TgaHeader(10, 0, 4096, 4096, 24);
+  palette[14 + 32] = palette[14 + 33] = 0xFF;              // colours used: far more bytes than the file holds
+  std::copy_n("\x18\0\0\0", 4, oneRow.begin() + 14 + 20);  // the data of one row of four
+  tiny.resize(60);
+  for (std::vector<uint8_t>* packets : {&run, &bigRun}) packets->insert(packets->end(), {0xFF, 1, 2, 3});
   const std::string tga = "TGA File Error: Couldn't load \"x.tga\". ", jpg = "BMP Unit: Couldn't load JPG - \"x.jpg\"";
   const std::tuple<std::string, std::vector<uint8_t>, bool, std::string> cases[] = {
       {"bmp", Cut(bmp, bmp.size() - 1), false, "BMP Unit: Error reading bitmap data"},
       {"bmp", Cut(bmp, bmp.size() - 1), true, "BMP Unit: Unable to read from resource - x.bmp"},
       {"bmp", Cut(bmp, 30), false, "BMP Unit: Error reading bitmap data"},
       {"bmp", palette, false, "BMP Unit: Error reading palette"},
-      {"bmp", huge, false, "BMP Unit: Error reading bitmap data"},
+      {"bmp", oneRow, false, "BMP Unit: Too little data for 8 x 4 pixels - x.bmp"},
+      {"bmp", tiny, false, "BMP Unit: Too little data for 4096 x 4096 pixels - x.bmp"},
       {"tga", PictureFixtureBytes("palette.tga"), false, tga + "Only 24 and 32bit TGA supported."},
       {"tga", PictureFixtureBytes("grey.tga"), false, tga + "Only 24 and 32bit TGA supported."},
       {"tga", TgaHeader(2, 1, 1, 1, 24), false, tga + "Colormapped TGA files not supported."},
       {"tga", TgaHeader(10, 0, 1, 1, 16), false, tga + "Only 24 and 32 bit TGA files supported."},
       {"tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17), true, "BMP Unit: Unable to read from resource - x.tga"},
+      {"tga", TgaHeader(2, 0, 4096, 4096, 32), false, "TGA File Error: Couldn't read file \"x.tga\"."},
+      {"tga", run, false, tga + "Too little data for 1 x 129 pixels."},
+      {"tga", bigRun, false, tga + "Too little data for 4096 x 4096 pixels."},
       {"jpg", Cut(jpeg, 2), true, "BMP Unit: Couldn't load JPG Resource - \"x.jpg\""},
       {"jpg", WithRepeatedScans(300), false, jpg},
       {"jpg", WithJpegSize(jpeg, 0, 9), false, jpg},
-      {"jpg", WithJpegSize(jpeg, 16385, 1), false, jpg},
+      {"jpg", WithJpegSize(jpeg, 4096, 4096), false, jpg + ". Too little data for 4096 x 4096 pixels."},
+      {"jpg", WithJpegSize(PictureFixtureBytes("progressive.jpg"), 16384, 1024), false,
+       jpg + ". Too little data for 16384 x 1024 pixels."},
   };
   for (const auto& [ext, bytes, fromResource, message] : cases) {
+    largestAllocation = 0;
     const TDecodeResult r = Decode(ext, bytes, fromResource);
-    EXPECT_FALSE(r.Ok) << message;
-    EXPECT_EQ(r.Caption + ": " + r.Text, message) << ext << ", " << bytes.size() << " bytes";
+    EXPECT_LT(largestAllocation.load(), size_t(1) << 20) << message;
+    EXPECT_EQ(r.Ok ? "" : r.Caption + ": " + r.Text, message) << ext << ", " << bytes.size() << " bytes";
   }
   // A file shorter than the TGA header is the one refusal that is thrown.
   EXPECT_TRUE(Contains(ErrorOf<EFileError>([] { Decode("tga", Cut(TgaHeader(2, 0, 8, 4, 24), 17)); }), "x.tga"));
+}
+
+TEST(Decoders, EachTakesTheLargestPictureAndRefusesOnePastItInWidthHeightOrPixelCount) {
+  const std::tuple<uint32_t, uint32_t, bool> edges[] = {
+      {16384, 1024, true}, {1024, 16384, true}, {16385, 1, false}, {1, 16385, false}, {16384, 1025, false}};
+  for (const std::string kind : {"bmp", "tga", "rle", "jpg"})
+    for (const auto& [width, height, accepted] : edges) {
+      const TDecodeResult r = Decode(kind == "rle" ? "tga" : kind, WholePicture(kind, width, height));
+      EXPECT_EQ(r.Ok, accepted) << kind << ", " << width << " x " << height << ": " << r.Text;
+    }
 }
 
 TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessage) {

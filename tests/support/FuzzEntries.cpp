@@ -109,7 +109,7 @@ TReaderOutcome FinishDecode(const TDecodeResult& decoded, const std::string& kin
   }
   const TPixelBuffer& image = decoded.Image;
   const size_t bpp = image.Format == TPixelFormat::RGBA ? 4 : 3;
-  Require(SaneImageSize(image.Width, image.Height), kind + ": accepted an absurd size");
+  Require(LargestPicture.Admits(image.Width, image.Height), kind + ": accepted an absurd size");
   Require(image.Pixels.size() == size_t(image.Width) * image.Height * bpp, kind + ": pixel buffer of the wrong size");
   uint32_t texture = 0;
   FinishImageLoad(decoded, texture, ReadEveryUploadByte);
@@ -223,5 +223,5 @@ const TFuzzEntry* FuzzEntryForFile(const std::string& fileName) {
 bool AboveFuzzCap(const TFuzzEntry& entry, const uint8_t* data, size_t size) {
   if (!entry.AnnouncedSize) return false;
   const TAnnouncedSize announced = entry.AnnouncedSize(data, size);
-  return SaneImageSize(announced.Width, announced.Height) && announced.Width * announced.Height > FuzzPixelCap;
+  return LargestPicture.Admits(announced.Width, announced.Height) && announced.Width * announced.Height > FuzzPixelCap;
 }

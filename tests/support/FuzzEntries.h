@@ -34,13 +34,20 @@ struct TFuzzEntry {
   TAnnouncedSize (*AnnouncedSize)(const uint8_t* data, size_t size) = nullptr;
 };
 
-// The fuzz targets pass over pictures that the reader would decode but that
-// are announced larger than FuzzPixelCap: a tiny header can ask for 16
-// million pixels, and under the fuzzer's instrumentation every pixel of a
-// decode costs tens of nanoseconds, so even a 256 x 256 picture holds the
+// The largest picture a reader may accept, written out here rather than
+// taken from the readers, so that a loosened limit in a reader is a finding
+// and not a new normal.
+struct TPictureLimit {
+  uint64_t Side, Pixels;
+  bool Admits(uint64_t w, uint64_t h) const { return w <= Side && h <= Side && w * h <= Pixels; }
+};
+constexpr TPictureLimit LargestPicture{16384, 4096 * 4096};
+
+// The fuzz targets pass over pictures within LargestPicture but announced
+// larger than FuzzPixelCap: under the fuzzer's instrumentation every pixel of
+// a decode costs tens of nanoseconds, so even a 256 x 256 picture holds the
 // run to a few thousand inputs a second. A small picture reaches the same
-// code; sizes beyond the readers' own limits still go through, so that their
-// refusal is fuzzed too.
+// code; larger sizes still go through, so that their refusal is fuzzed too.
 constexpr uint64_t FuzzPixelCap = 128 * 128;
 bool AboveFuzzCap(const TFuzzEntry& entry, const uint8_t* data, size_t size);
 
