@@ -120,7 +120,6 @@ class TAmbBrush {
   TAmbBrush(const TAmbBrush&) = delete;
   TAmbBrush& operator=(const TAmbBrush&) = delete;
 
-  void LoadFrom3DS(const std::string& fileName);
   void LoadFromFile(const std::string& fileName);
   void Rotate(const TVector& angles);
   void Scale(const TVector& factors);

@@ -1,6 +1,6 @@
 // Drawing over the 3D scene in window pixels: textured rectangles, coloured
-// rectangles and bitmap text. Fonts come from the installed font fontconfig
-// matches to the face name and weight, rasterised by FreeType into 96
+// rectangles and bitmap text. Fonts come from the installed font that
+// MatchFontFile finds for the face name and weight, rasterised by FreeType into 96
 // glyph display lists (characters 32..127) drawn with glBitmap.
 //
 // State: the current font base, the text colour and position, the outline
@@ -10,7 +10,6 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <vector>
 #include FT_FREETYPE_H
 
+#include "Amb2Fonts.h"
 #include "Amb2Materials.h"
 #include "Ambrel2.h"
 
@@ -38,32 +38,6 @@ const TColorRGBA White{1, 1, 1, 1};
 void SetColor(const TColorRGBA& c) { glColor4f(c.r, c.g, c.b, c.a); }
 
 // ---- fonts ----------------------------------------------------------------------
-
-struct TFontFile {
-  std::string Path;
-  int Index = 0;
-};
-
-TFontFile MatchFontFile(const char* faceName, bool bold) {
-  TFontFile found;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName ? faceName : ""));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcChar8* file = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-    found.Path = reinterpret_cast<const char*>(file);
-    FcPatternGetInteger(match, FC_INDEX, 0, &found.Index);
-  }
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  return found;
-}
 
 // glBitmap wants rows bottom first; FreeType renders them top first.
 std::vector<GLubyte> FlippedGlyphRows(const FT_Bitmap& bitmap) {
@@ -240,7 +214,7 @@ void SetPerspectiveProjection() {
 uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
   const GLuint base = glGenLists(FontGlyphCount);
   CurrentFontBase = base;
-  const TFontFile file = MatchFontFile(faceName, bold);
+  const TFontFile file = MatchFontFile(FontPattern(faceName ? faceName : "", bold));
   FT_Library library = nullptr;
   FT_Face face = nullptr;
   if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&

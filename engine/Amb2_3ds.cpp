@@ -5,17 +5,14 @@
 // it before anything is read or allocated, so a damaged or hostile file is
 // refused with a reason instead of being read out of bounds.
 //
-// State: Loader3DS, alive between Begin3DSImport and End3DSImport, and the
-// parsed file it holds until the brush that asked for it has its meshes.
+// State: none.
 #include "Amb2_3ds.h"
 
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "AmbSystem.h"
-
-std::unique_ptr<T3DSLoader> Loader3DS;
 
 namespace {
 
@@ -44,31 +41,20 @@ std::string Hex(uint32_t id) {
   return text;
 }
 
-class TChunkReader {
+class TChunkReader : public TByteReader {
  public:
   TChunkReader(const uint8_t* data, size_t size, const std::string& fileName)
-      : Bytes(data), Size(size), FileName(fileName) {}
+      : TByteReader(data, size), FileName(fileName) {}
 
   [[noreturn]] void Fail(const std::string& fault, size_t offset) const {
     throw EFileError("Bad 3DS file " + FileName + ": " + fault + " (at byte " + std::to_string(offset) + ")");
   }
 
-  uint16_t U16(size_t at) const { return uint16_t(Bytes[at] | Bytes[at + 1] << 8); }
-  uint32_t U32(size_t at) const { return uint32_t(U16(at)) | uint32_t(U16(at + 2)) << 16; }
-  float F32(size_t at) const {
-    const uint32_t bits = U32(at);
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-  }
-  const uint8_t* At(size_t at) const { return Bytes + at; }
-  size_t FileSize() const { return Size; }
-
   // The chunk that starts at `at` and must end by `end`, its parent's end.
   TChunk ChunkAt(size_t at, size_t end) const {
     if (end - at < 6) Fail("chunk header cut off after " + std::to_string(end - at) + " bytes", at);
-    const uint16_t id = U16(at);
-    const uint32_t length = U32(at + 2);
+    const uint16_t id = U16At(at);
+    const uint32_t length = U32At(at + 2);
     if (length < 6) Fail("chunk " + Hex(id) + " has length " + std::to_string(length) + ", less than its header", at);
     if (length > end - at) {
       Fail("chunk " + Hex(id) + " of length " + std::to_string(length) +
@@ -82,7 +68,7 @@ class TChunkReader {
   // many entries that must fit inside the chunk. Returns the first entry.
   size_t ListStart(const TChunk& c, size_t entrySize, const std::string& what, uint16_t& count) const {
     if (c.End - c.Data < 2) Fail(what + " has no room for its count", c.Data);
-    count = U16(c.Data);
+    count = U16At(c.Data);
     const size_t room = c.End - c.Data - 2;
     if (count > room / entrySize) {
       Fail(what + " declares " + std::to_string(count) + " entries of " + std::to_string(entrySize) +
@@ -93,8 +79,6 @@ class TChunkReader {
   }
 
  private:
-  const uint8_t* Bytes;
-  size_t Size;
   const std::string& FileName;
 };
 
@@ -122,7 +106,7 @@ void ReadVertices(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
   mesh.Vertices.resize(count);
   for (size_t i = 0; i < count; ++i) {
     const size_t at = first + 12 * i;
-    mesh.Vertices[i] = MakeVector(in.F32(at), in.F32(at + 4), in.F32(at + 8));
+    mesh.Vertices[i] = MakeVector(in.F32At(at), in.F32At(at + 4), in.F32At(at + 8));
   }
 }
 
@@ -133,7 +117,7 @@ void ReadFaces(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
   mesh.Faces.resize(count);
   for (size_t i = 0; i < count; ++i) {
     const size_t at = first + 8 * i;
-    mesh.Faces[i] = MakeFace(in.U16(at), in.U16(at + 2), in.U16(at + 4));
+    mesh.Faces[i] = MakeFace(in.U16At(at), in.U16At(at + 2), in.U16At(at + 4));
   }
 }
 
@@ -141,7 +125,7 @@ std::vector<TTexCoord> ReadMapping(const TChunkReader& in, const TChunk& c, cons
   uint16_t count = 0;
   const size_t first = in.ListStart(c, 8, "mapping list of object \"" + name + "\"", count);
   std::vector<TTexCoord> mapping(count);
-  for (size_t i = 0; i < count; ++i) mapping[i] = MakeTexCoord(in.F32(first + 8 * i), in.F32(first + 8 * i + 4));
+  for (size_t i = 0; i < count; ++i) mapping[i] = MakeTexCoord(in.F32At(first + 8 * i), in.F32At(first + 8 * i + 4));
   return mapping;
 }
 
@@ -189,7 +173,7 @@ T3DSMesh ReadTriMesh(const TChunkReader& in, const TChunk& meshChunk, const std:
 // lights and cameras are passed over.
 void ReadObject(const TChunkReader& in, const TChunk& object, std::vector<T3DSMesh>& meshes) {
   const size_t nameLength = object.End - object.Data;
-  const void* zero = std::memchr(in.At(object.Data), 0, nameLength);
+  const void* zero = std::memchr(in.At(object.Data, nameLength), 0, nameLength);
   if (!zero) in.Fail("object name has no terminating zero inside its chunk", object.Data);
   const char* name = reinterpret_cast<const char*>(in.At(object.Data));
   const std::string objectName(name, static_cast<const char*>(zero));
@@ -211,7 +195,7 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
   file.FileName = fileName;
   // A file of another kind is told apart by its first two bytes before any
   // length is trusted; it is reported as such when its first mesh is fetched.
-  if (size >= 2 && !IsContainer(in.U16(0))) {
+  if (size >= 2 && !IsContainer(in.U16At(0))) {
     file.WrongRoot = true;
     return file;
   }
@@ -227,19 +211,16 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
   return file;
 }
 
-void T3DSLoader::LoadFile(const std::string& fileName) {
+T3DSFile Load3DSFile(const std::string& fileName) {
   const std::string bytes = ReadWholeFile(fileName);
-  File3DS =
-      std::make_unique<T3DSFile>(Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName));
-  MeshCount = int32_t(File3DS->Meshes.size());
+  return Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
 }
 
-// Builds the mesh through AddVertex/AddFace so that vertex i keeps index i;
-// normals are left to the caller.
-std::unique_ptr<TMeshDataNM> T3DSLoader::GetMesh(int32_t index) {
-  if (!File3DS) throw std::logic_error("GetMesh needs a 3DS file loaded first");
-  if (File3DS->WrongRoot) throw EFileError(WrongDatabaseText);
-  const T3DSMesh& source = File3DS->Meshes.at(size_t(index));
+// Built through AddVertex/AddFace so that vertex i keeps index i; normals are
+// left to the caller.
+std::unique_ptr<TMeshDataNM> MeshFrom3DS(const T3DSFile& file, size_t index) {
+  if (file.WrongRoot) throw EFileError(WrongDatabaseText);
+  const T3DSMesh& source = file.Meshes.at(index);
   auto mesh = std::make_unique<TMeshDataNM>();
   for (size_t i = 0; i < source.Vertices.size(); ++i) mesh->AddVertex(source.Vertices[i], source.TexCoords[i]);
   for (const TFace& face : source.Faces) mesh->AddFace(face);
@@ -247,6 +228,15 @@ std::unique_ptr<TMeshDataNM> T3DSLoader::GetMesh(int32_t index) {
   return mesh;
 }
 
-void Begin3DSImport() { Loader3DS = std::make_unique<T3DSLoader>(); }
+std::unique_ptr<TAmbBrush> BrushFrom3DS(const T3DSFile& file) {
+  if (file.WrongRoot) MeshFrom3DS(file, 0);
+  auto brush = std::make_unique<TAmbBrush>();
+  for (size_t i = 0; i < file.Meshes.size(); ++i) {
+    brush->Meshes.push_back(MeshFrom3DS(file, i));
+    brush->Meshes.back()->CalcNormals();
+  }
+  brush->MeshCount = int32_t(brush->Meshes.size());
+  return brush;
+}
 
-void End3DSImport() { Loader3DS.reset(); }
+std::unique_ptr<TAmbBrush> Load3DSBrush(const std::string& fileName) { return BrushFrom3DS(Load3DSFile(fileName)); }

@@ -40,19 +40,13 @@ void BuildDeformMeshes(const TMeshData& source, const std::string& fileName) {
 }
 
 void SetupDynamicObjects() {
-  KuleBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  KuleBrush->LoadFrom3DS("kule.3ds");
-  End3DSImport();
+  KuleBrush = Load3DSBrush("kule.3ds");
   KuleBrush->Rotate(MakeVector(270, 0, 0));
   KuleBrush->Scale(MakeVector(1, 1, 1));
 }
 
 void SetupDeform() {
-  DeformBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  DeformBrush->LoadFrom3DS("kule.3ds");
-  End3DSImport();
+  DeformBrush = Load3DSBrush("kule.3ds");
   if (DeformBrush->Meshes.empty()) throw EFileError("kule.3ds holds no mesh; the deform set-up needs one");
   BuildDeformMeshes(*DeformBrush->Meshes[0], "kule.3ds");
 }

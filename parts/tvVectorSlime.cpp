@@ -125,17 +125,10 @@ void DrawBallMesh(float t) {
 }  // namespace
 
 void SetupVectorSlime() {
-  SlimeBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  SlimeBrush->LoadFrom3DS("slime.3ds");
-  End3DSImport();
+  SlimeBrush = Load3DSBrush("slime.3ds");
   PrepareEasedModel(*SlimeBrush, SlimeVertexCount, SlimeRot, SlimeScale, SlimeMove, SlimeMesh);
-  AtomBrush = std::make_unique<TAmbBrush>();
-  BallBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  AtomBrush->LoadFrom3DS("Atom.3ds");
-  BallBrush->LoadFrom3DS("ball.3ds");
-  End3DSImport();
+  AtomBrush = Load3DSBrush("Atom.3ds");
+  BallBrush = Load3DSBrush("ball.3ds");
   PrepareEasedModel(*BallBrush, BallVertexCount, BallRot, BallScale, BallMove, BallMesh);
 }
 

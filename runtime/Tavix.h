@@ -1,11 +1,12 @@
 // The main program: the frame loop with the demo clock, the part schedule
 // and the operator keys, and the program order around it.
 //
-// State: the tick at which the current part began; the table of part
-// drawers indexed by part.
+// State: the tick at which the current part began.
 #pragma once
 
 #include <cstdint>
+
+#include "tvLoading.h"
 
 // Program order step 3: part -1 begins now.
 void BeginSchedule();
@@ -24,10 +25,10 @@ void UpdateSineClock();
 // The loop's test before every frame: Escape held or part 11 reached.
 bool LoopShouldEnd();
 
-void RunMainLoop();
+void RunMainLoop(const TPartTable& parts);
 // StartUp, RunMainLoop, ShutDown with the files of the current folder; a
 // fatal file error is shown through the message sink. SIGINT and SIGTERM end
 // the loop as Escape does. Returns the exit status.
-int RunShow();
+int RunShow(const TPartTable& parts);
 // The whole program: the data folder, then RunShow.
-int RunTavix();
+int RunTavix(const TPartTable& parts);

@@ -21,21 +21,6 @@ using TBytes = std::vector<uint8_t>;
 // faces).
 using TModel = std::vector<T3DSMesh>;
 
-// One mesh of an animated brush: K frames of positions and normals over one
-// set of mapping coordinates and faces.
-struct TAniModelMesh {
-  std::vector<std::vector<TVector>> Frames;
-  std::vector<std::vector<TVector>> NormalFrames;
-  std::vector<TTexCoord> TexCoords;
-  std::vector<TFace> Faces;
-  std::string MaterialFile;
-};
-
-struct TAniModel {
-  std::vector<TAniModelMesh> Meshes;
-  std::array<TAnimation, AnimationCount> Animations{};
-};
-
 // The fields of a material file, in the order the file stores them. The
 // stored texture handle is always 0 so that the engine loads the texture.
 struct TMaterialRecord {
@@ -55,7 +40,9 @@ using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
 TBytes Encode3DS(const TModel& model);
 // One material file name per mesh.
 TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles);
-TBytes EncodeAniBrushFile(const TAniModel& model);
+// The record the engine reads back (Amb2Classes.h); each mesh's vertex count
+// is that of its mapping coordinates.
+TBytes EncodeAniBrushFile(const TAniFile& model);
 TBytes EncodeMaterial(const TMaterialRecord& material);
 TBytes EncodeTimeSync(const TTimeSyncTable& table);
 

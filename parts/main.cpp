@@ -1,10 +1,12 @@
 // The demo program: its only options choose how the picture is shown. A
 // command line that cannot be run ends with the usage, before any window.
+// It lives with the parts because it hands their table to the main loop.
 #include <iostream>
 
 #include "Ambrel2.h"
 #include "Tavix.h"
 #include "tvOptions.h"
+#include "tvParts.h"
 
 int main(int argc, char** argv) {
   TTavixOptions options;
@@ -21,5 +23,5 @@ int main(int argc, char** argv) {
   TDisplayChoice display;
   display.Screen = options.Screen;
   SetDisplayChoice(display);
-  return RunTavix();
+  return RunTavix(ShowParts());
 }
