@@ -7,8 +7,8 @@
 
 const uint8_t* TByteReader::At(size_t at, size_t count) const {
   if (!Fits(at, count)) {
-    throw std::out_of_range("read of " + std::to_string(count) + " bytes at " + std::to_string(at) + " past the end of " +
-                            std::to_string(Size));
+    throw std::out_of_range("read of " + std::to_string(count) + " bytes at " + std::to_string(at) +
+                            " past the end of " + std::to_string(Size));
   }
   return Data + at;
 }

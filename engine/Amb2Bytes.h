@@ -70,13 +70,21 @@ class TByteWriter {
   // A length-prefixed name without terminator, as brush and material files store it.
   TByteWriter& Name(const std::string& s) { return I32(int32_t(s.size())).Text(s); }
   template <typename TVec>
-  TByteWriter& Vector(const TVec& v) { return F32(v.x).F32(v.y).F32(v.z); }
+  TByteWriter& Vector(const TVec& v) {
+    return F32(v.x).F32(v.y).F32(v.z);
+  }
   template <typename TUv>
-  TByteWriter& TexCoord(const TUv& t) { return F32(t.u).F32(t.v); }
+  TByteWriter& TexCoord(const TUv& t) {
+    return F32(t.u).F32(t.v);
+  }
   template <typename TTri>
-  TByteWriter& Face(const TTri& f) { return U32(f.a).U32(f.b).U32(f.c); }
+  TByteWriter& Face(const TTri& f) {
+    return U32(f.a).U32(f.b).U32(f.c);
+  }
   template <typename TRgba>
-  TByteWriter& Color(const TRgba& c) { return F32(c.r).F32(c.g).F32(c.b).F32(c.a); }
+  TByteWriter& Color(const TRgba& c) {
+    return F32(c.r).F32(c.g).F32(c.b).F32(c.a);
+  }
 
   // A chunk as 3DS stores it: BeginChunk writes the id and a length
   // placeholder that EndChunk fills in with the bytes written since, so a

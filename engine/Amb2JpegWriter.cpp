@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without including them
+// After <cstdio>: libjpeg's header uses FILE and size_t without including them.
+#include <jpeglib.h>
 
 std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int width, int height, int channels, int quality) {
   jpeg_compress_struct cinfo;

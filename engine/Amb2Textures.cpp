@@ -23,6 +23,7 @@
 #include <new>
 #include <utility>
 
+#include "Amb2Bytes.h"
 #include "AmbSystem.h"
 
 namespace {
@@ -38,12 +39,6 @@ using TResourceKey = std::pair<std::string, std::string>;
 std::map<TResourceKey, std::vector<uint8_t>>& ResourceImages() {
   static std::map<TResourceKey, std::vector<uint8_t>> images;
   return images;
-}
-
-uint16_t ReadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-
-uint32_t ReadLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -331,12 +326,13 @@ TDecodeResult DecodeBmp(const uint8_t* data, size_t size, const std::string& nam
     return fromResource ? Failure("BMP Unit", "Unable to read from resource - " + name) : Failure("BMP Unit", fileText);
   };
   if (size < BmpHeadersSize) return readFailure("Error reading bitmap data");
-  const uint8_t* info = data + 14;
-  const int32_t width = int32_t(ReadLE32(info + 4));
-  const int32_t height = int32_t(ReadLE32(info + 8));
-  const uint32_t bitCount = ReadLE16(info + 14);
-  const uint32_t imageSize = ReadLE32(info + 20);
-  const uint32_t paletteBytes = ReadLE32(info + 32);
+  const TByteReader in(data, size);
+  const size_t info = 14;
+  const int32_t width = int32_t(in.U32At(info + 4));
+  const int32_t height = int32_t(in.U32At(info + 8));
+  const uint32_t bitCount = in.U16At(info + 14);
+  const uint32_t imageSize = in.U32At(info + 20);
+  const uint32_t paletteBytes = in.U32At(info + 32);
   if (paletteBytes > size - BmpHeadersSize) return readFailure("Error reading palette");
   const size_t offset = BmpHeadersSize + paletteBytes;
   if (width < 0 || height < 0 || !SaneImageSize(uint64_t(width), uint64_t(height)))
@@ -373,7 +369,7 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
   if (imageType != 2 && imageType != 10) return refused(". Only 24 and 32bit TGA supported.");
   if (colorMapType != 0) return refused(". Colormapped TGA files not supported.");
   if (depth != 24 && depth != 32) return refused(". Only 24 and 32 bit TGA files supported.");
-  const uint32_t width = ReadLE16(data + 12), height = ReadLE16(data + 14);
+  const uint32_t width = TByteReader(data, size).U16At(12), height = TByteReader(data, size).U16At(14);
   if (!SaneImageSize(width, height)) return readFailure();
   const size_t bpp = depth / 8;
   TPixelBuffer image = BlankImage(width, height, bpp == 4 ? TPixelFormat::RGBA : TPixelFormat::RGB);

@@ -9,7 +9,6 @@
 #include "Amb2_2D.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <ft2build.h>
 
 #include <algorithm>
@@ -200,14 +199,7 @@ void SetOrthoProjection() {
   glMatrixMode(GL_MODELVIEW);
 }
 
-void SetPerspectiveProjection() {
-  const TGLWindow& window = CurrentWindow();
-  const double height = std::max(window.Height, 1);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, double(window.Width) / height, 1.0, double(FarPlane));
-  glMatrixMode(GL_MODELVIEW);
-}
+void SetPerspectiveProjection() { LoadPerspective(CurrentWindow().Width, CurrentWindow().Height); }
 
 // ---- fonts and text --------------------------------------------------------------
 
@@ -269,29 +261,28 @@ void DrawTextAtRaster(const char* text) {
 
 // ---- rectangles -------------------------------------------------------------------
 
-void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+// The blended drawers differ in tint and blend function only; the tinted
+// picture alone also turns fog off.
+static void DrawBlendedImage(uint32_t texture, const TColorRGBA& color, GLenum source, GLenum destination, bool noFog,
+                             float x, float y, float w, float h) {
   BeginTexturedRect(texture, &color);
-  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDisable(GL_FOG);
+  EnableBlend(source, destination);
+  if (noFog) glDisable(GL_FOG);
   SetOrthoProjection();
   TexturedQuad(x, y, w, h, 1);
   EndTexturedRect(true);
+}
+
+void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+  DrawBlendedImage(texture, color, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true, x, y, w, h);
 }
 
 void DrawImageSrcColor(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
-  BeginTexturedRect(texture, &color);
-  EnableBlend(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
-  SetOrthoProjection();
-  TexturedQuad(x, y, w, h, 1);
-  EndTexturedRect(true);
+  DrawBlendedImage(texture, color, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, false, x, y, w, h);
 }
 
 void DrawImageBlended(uint32_t texture, float x, float y, float w, float h) {
-  BeginTexturedRect(texture, &White);
-  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  SetOrthoProjection();
-  TexturedQuad(x, y, w, h, 1);
-  EndTexturedRect(true);
+  DrawBlendedImage(texture, White, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, false, x, y, w, h);
 }
 
 void DrawImage(uint32_t texture, float x, float y, float w, float h) {

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 #include "Amb2Bytes.h"
 #include "AmbSystem.h"
@@ -100,33 +101,32 @@ bool FindEditor(const TChunkReader& in, const TChunk& parent, int depth, TChunk&
   return false;
 }
 
-void ReadVertices(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
+// A counted list of entrySize-byte entries, each read by `entry` from its
+// offset; `what` names the list of object `name` in a refusal.
+template <typename TEntry, typename TRead>
+std::vector<TEntry> ReadList(const TChunkReader& in, const TChunk& c, size_t entrySize, const std::string& what,
+                             const std::string& name, TRead entry) {
   uint16_t count = 0;
-  const size_t first = in.ListStart(c, 12, "vertex list of object \"" + mesh.Name + "\"", count);
-  mesh.Vertices.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t at = first + 12 * i;
-    mesh.Vertices[i] = MakeVector(in.F32At(at), in.F32At(at + 4), in.F32At(at + 8));
-  }
+  const size_t first = in.ListStart(c, entrySize, what + " list of object \"" + name + "\"", count);
+  std::vector<TEntry> list(count);
+  for (size_t i = 0; i < count; ++i) list[i] = entry(first + entrySize * i);
+  return list;
+}
+
+std::vector<TVector> ReadVertices(const TChunkReader& in, const TChunk& c, const std::string& name) {
+  return ReadList<TVector>(in, c, 12, "vertex", name,
+                           [&in](size_t at) { return MakeVector(in.F32At(at), in.F32At(at + 4), in.F32At(at + 8)); });
 }
 
 // The flags word of each face and the sub-chunks after the list are not used.
-void ReadFaces(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
-  uint16_t count = 0;
-  const size_t first = in.ListStart(c, 8, "face list of object \"" + mesh.Name + "\"", count);
-  mesh.Faces.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t at = first + 8 * i;
-    mesh.Faces[i] = MakeFace(in.U16At(at), in.U16At(at + 2), in.U16At(at + 4));
-  }
+std::vector<TFace> ReadFaces(const TChunkReader& in, const TChunk& c, const std::string& name) {
+  return ReadList<TFace>(in, c, 8, "face", name,
+                         [&in](size_t at) { return MakeFace(in.U16At(at), in.U16At(at + 2), in.U16At(at + 4)); });
 }
 
 std::vector<TTexCoord> ReadMapping(const TChunkReader& in, const TChunk& c, const std::string& name) {
-  uint16_t count = 0;
-  const size_t first = in.ListStart(c, 8, "mapping list of object \"" + name + "\"", count);
-  std::vector<TTexCoord> mapping(count);
-  for (size_t i = 0; i < count; ++i) mapping[i] = MakeTexCoord(in.F32At(first + 8 * i), in.F32At(first + 8 * i + 4));
-  return mapping;
+  return ReadList<TTexCoord>(in, c, 8, "mapping", name,
+                             [&in](size_t at) { return MakeTexCoord(in.F32At(at), in.F32At(at + 4)); });
 }
 
 void CheckFaces(const TChunkReader& in, const TChunk& c, const T3DSMesh& mesh) {
@@ -152,10 +152,10 @@ T3DSMesh ReadTriMesh(const TChunkReader& in, const TChunk& meshChunk, const std:
   for (size_t at = meshChunk.Data; at < meshChunk.End;) {
     const TChunk c = in.ChunkAt(at, meshChunk.End);
     if (c.Id == VertexListChunk && !haveVertices) {
-      ReadVertices(in, c, mesh);
+      mesh.Vertices = ReadVertices(in, c, name);
       haveVertices = true;
     } else if (c.Id == FaceListChunk && !haveFaces) {
-      ReadFaces(in, c, mesh);
+      mesh.Faces = ReadFaces(in, c, name);
       haveFaces = true;
     } else if (c.Id == MappingChunk && !haveMapping) {
       mapping = ReadMapping(in, c, name);
@@ -185,6 +185,47 @@ void ReadObject(const TChunkReader& in, const TChunk& object, std::vector<T3DSMe
     }
     at = c.End;
   }
+}
+
+// ---- writing ------------------------------------------------------------------
+
+void CheckMeshFits3DS(const T3DSMesh& mesh) {
+  if (mesh.Vertices.size() > 65535 || mesh.Faces.size() > 65535)
+    throw std::runtime_error("mesh \"" + mesh.Name + "\" has more than 65535 vertices or faces");
+  if (mesh.TexCoords.size() != mesh.Vertices.size())
+    throw std::runtime_error("mesh \"" + mesh.Name + "\" needs one mapping coordinate per vertex");
+  for (const TFace& f : mesh.Faces)
+    if (f.a >= mesh.Vertices.size() || f.b >= mesh.Vertices.size() || f.c >= mesh.Vertices.size())
+      throw std::runtime_error("mesh \"" + mesh.Name + "\" has a face index beyond its vertices");
+}
+
+void PutTriMesh(TByteWriter& out, const T3DSMesh& mesh) {
+  const size_t meshChunk = out.BeginChunk(TriMeshChunk);
+  size_t chunk = out.BeginChunk(VertexListChunk);
+  out.U16(uint16_t(mesh.Vertices.size()));
+  for (const TVector& v : mesh.Vertices) out.Vector(v);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(MappingChunk);
+  out.U16(uint16_t(mesh.TexCoords.size()));
+  for (const TTexCoord& t : mesh.TexCoords) out.TexCoord(t);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(0x4160);  // local axes: identity at the origin
+  for (int i = 0; i < 12; ++i) out.F32((i % 4 == 0 && i < 9) ? 1.0f : 0.0f);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(FaceListChunk);
+  out.U16(uint16_t(mesh.Faces.size()));
+  // The last word: all three edges visible.
+  for (const TFace& f : mesh.Faces) out.U16(uint16_t(f.a)).U16(uint16_t(f.b)).U16(uint16_t(f.c)).U16(7);
+  out.EndChunk(chunk);
+  out.EndChunk(meshChunk);
+}
+
+void PutNamedObject(TByteWriter& out, const T3DSMesh& mesh) {
+  CheckMeshFits3DS(mesh);
+  const size_t chunk = out.BeginChunk(ObjectChunk);
+  out.Text(mesh.Name).U8(0);
+  PutTriMesh(out, mesh);
+  out.EndChunk(chunk);
 }
 
 }  // namespace
@@ -240,3 +281,16 @@ std::unique_ptr<TAmbBrush> BrushFrom3DS(const T3DSFile& file) {
 }
 
 std::unique_ptr<TAmbBrush> Load3DSBrush(const std::string& fileName) { return BrushFrom3DS(Load3DSFile(fileName)); }
+
+std::vector<uint8_t> Encode3DS(const std::vector<T3DSMesh>& model) {
+  TByteWriter out;
+  const size_t root = out.BeginChunk(MainChunk);
+  out.Chunk(0x0002, [](TByteWriter& version) { version.U32(3); });
+  const size_t editor = out.BeginChunk(EditorChunk);
+  out.Chunk(0x3D3E, [](TByteWriter& version) { version.U32(3); });
+  out.Chunk(0x0100, [](TByteWriter& scale) { scale.F32(1.0f); });  // one unit per unit
+  for (const T3DSMesh& mesh : model) PutNamedObject(out, mesh);
+  out.EndChunk(editor);
+  out.EndChunk(root);
+  return out.Bytes;
+}

@@ -1,5 +1,6 @@
-// 3DS import: a chunk reader over the bytes of a 3DS file, and the brush
-// made of its named triangle-mesh objects as TMeshDataNM meshes.
+// 3DS files: a chunk reader over the bytes of a 3DS file, the brush made of
+// its named triangle-mesh objects as TMeshDataNM meshes, and the writer of
+// the same chunks.
 //
 // State: none.
 #pragma once
@@ -41,3 +42,9 @@ std::unique_ptr<TMeshDataNM> MeshFrom3DS(const T3DSFile& file, size_t index);
 std::unique_ptr<TAmbBrush> BrushFrom3DS(const T3DSFile& file);
 // BrushFrom3DS(Load3DSFile(fileName)), the load every scene makes.
 std::unique_ptr<TAmbBrush> Load3DSBrush(const std::string& fileName);
+
+// The file the data generator writes: the chunks Parse3DS reads, an identity
+// local matrix per mesh and every face edge visible. Throws
+// std::runtime_error when a mesh exceeds the 16-bit counts of 3DS, lacks a
+// mapping coordinate per vertex or has a face beyond its vertices.
+std::vector<uint8_t> Encode3DS(const std::vector<T3DSMesh>& model);

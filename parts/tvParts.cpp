@@ -85,8 +85,18 @@ const TPartTable& ShowParts() {
           {95, "Uncompressing images...", SetupImages},
       },
       {
-          DrawIntroPicture, DrawLogoPicture, RenderFountain, RenderAtom,      RenderBall,       FlightFromFront,
-          FlightFromSide,   FlightFromFar,   RenderWaveTop,  RenderSlimeEcho, SlimeOverPicture, SlimeWithCredits,
+          DrawIntroPicture,
+          DrawLogoPicture,
+          RenderFountain,
+          RenderAtom,
+          RenderBall,
+          FlightFromFront,
+          FlightFromSide,
+          FlightFromFar,
+          RenderWaveTop,
+          RenderSlimeEcho,
+          SlimeOverPicture,
+          SlimeWithCredits,
       },
   };
   return parts;

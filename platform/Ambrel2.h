@@ -51,6 +51,9 @@ bool PumpMessagesAndSwap(const TGLWindow& window);
 // Between fullscreen on the desktop's mode and a window of the last size.
 void ToggleFullscreen();
 void ResizeGLScene(int width, int height);
+// The show's projection: 45 degrees, near 1, far FarPlane; leaves the
+// modelview matrix selected.
+void LoadPerspective(int width, int height);
 void InitGLState();
 void SetTwoSided(bool twoSided);
 

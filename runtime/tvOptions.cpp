@@ -3,6 +3,17 @@
 
 #include <CLI/CLI.hpp>
 
+std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, const std::string& unknownNote) {
+  // CLI11 takes the arguments last one first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    return error.what();
+  }
+  return app.remaining().empty() ? "" : "unknown option \"" + app.remaining().front() + "\"" + unknownNote;
+}
+
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   CLI::App app;
   app.set_help_flag();
@@ -13,14 +24,8 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   app.add_flag("--help,-h", options.Help);
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
-  // CLI11 takes the arguments last one first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ParseError& error) {
-    throw ETavixUsage(error.what());
-  }
-  if (!app.remaining().empty()) throw ETavixUsage("unknown option \"" + app.remaining().front() + "\"");
+  const std::string fault = ParseLastWins(app, args);
+  if (!fault.empty()) throw ETavixUsage(fault);
   if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
   if (window) options.Screen = TScreenMode::Window;
   if (fullscreen) options.Screen = TScreenMode::Fullscreen;

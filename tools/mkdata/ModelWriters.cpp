@@ -8,64 +8,6 @@
 
 #include "Amb2Bytes.h"
 
-namespace {
-
-// ---- 3DS chunks --------------------------------------------------------------
-
-void CheckMeshFits3DS(const T3DSMesh& mesh) {
-  if (mesh.Vertices.size() > 65535 || mesh.Faces.size() > 65535)
-    throw std::runtime_error("mesh \"" + mesh.Name + "\" has more than 65535 vertices or faces");
-  if (mesh.TexCoords.size() != mesh.Vertices.size())
-    throw std::runtime_error("mesh \"" + mesh.Name + "\" needs one mapping coordinate per vertex");
-  for (const TFace& f : mesh.Faces)
-    if (f.a >= mesh.Vertices.size() || f.b >= mesh.Vertices.size() || f.c >= mesh.Vertices.size())
-      throw std::runtime_error("mesh \"" + mesh.Name + "\" has a face index beyond its vertices");
-}
-
-void PutTriMesh(TByteWriter& out, const T3DSMesh& mesh) {
-  const size_t meshChunk = out.BeginChunk(0x4100);
-  size_t chunk = out.BeginChunk(0x4110);
-  out.U16(uint16_t(mesh.Vertices.size()));
-  for (const TVector& v : mesh.Vertices) out.Vector(v);
-  out.EndChunk(chunk);
-  chunk = out.BeginChunk(0x4140);
-  out.U16(uint16_t(mesh.TexCoords.size()));
-  for (const TTexCoord& t : mesh.TexCoords) out.TexCoord(t);
-  out.EndChunk(chunk);
-  chunk = out.BeginChunk(0x4160);  // local axes: identity at the origin
-  for (int i = 0; i < 12; ++i) out.F32((i % 4 == 0 && i < 9) ? 1.0f : 0.0f);
-  out.EndChunk(chunk);
-  chunk = out.BeginChunk(0x4120);
-  out.U16(uint16_t(mesh.Faces.size()));
-  // The last word: all three edges visible.
-  for (const TFace& f : mesh.Faces) out.U16(uint16_t(f.a)).U16(uint16_t(f.b)).U16(uint16_t(f.c)).U16(7);
-  out.EndChunk(chunk);
-  out.EndChunk(meshChunk);
-}
-
-void PutNamedObject(TByteWriter& out, const T3DSMesh& mesh) {
-  CheckMeshFits3DS(mesh);
-  const size_t chunk = out.BeginChunk(0x4000);
-  out.Text(mesh.Name).U8(0);
-  PutTriMesh(out, mesh);
-  out.EndChunk(chunk);
-}
-
-}  // namespace
-
-TBytes Encode3DS(const TModel& model) {
-  TByteWriter out;
-  const size_t root = out.BeginChunk(0x4D4D);
-  out.Chunk(0x0002, [](TByteWriter& version) { version.U32(3); });
-  const size_t editor = out.BeginChunk(0x3D3D);
-  out.Chunk(0x3D3E, [](TByteWriter& version) { version.U32(3); });
-  out.Chunk(0x0100, [](TByteWriter& scale) { scale.F32(1.0f); });  // one unit per unit
-  for (const T3DSMesh& mesh : model) PutNamedObject(out, mesh);
-  out.EndChunk(editor);
-  out.EndChunk(root);
-  return out.Bytes;
-}
-
 TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles) {
   if (materialFiles.size() != model.size()) throw std::runtime_error("a brush needs one material file per mesh");
   TByteWriter out;

@@ -1,5 +1,5 @@
-// Encoders of the demo's model formats: 3DS files (the chunk subset the
-// importer reads), the engine's brush (.abr) and animated brush (.aab) files,
+// Encoders of the demo's model formats (3DS files are the engine's
+// Encode3DS): the engine's brush (.abr) and animated brush (.aab) files,
 // material files and the time-sync table. Each encoder builds a byte buffer;
 // WriteFileBytes puts a buffer on disk.
 //
@@ -36,8 +36,6 @@ struct TMaterialRecord {
 constexpr int TimeSyncEntries = 201;
 using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
 
-// Throws std::runtime_error when a mesh exceeds the 16-bit counts of 3DS.
-TBytes Encode3DS(const TModel& model);
 // One material file name per mesh.
 TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles);
 // The record the engine reads back (Amb2Classes.h); each mesh's vertex count
