@@ -10,8 +10,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
 #include "Amb2_3ds.h"
@@ -67,6 +70,18 @@ T3DSObjectBytes Triangle(const std::string& name) {
 const T3DSObjectBytes Camera{"Camera01", {}, {}, {}, true};
 
 }  // namespace
+
+// Every reader stands on these checks: a field reaching past the end, even by
+// an offset so large that offset + size wraps around, is refused and the
+// position stays where it was.
+TEST(ByteReader, ReadsLittleEndianAndRefusesFieldsPastTheEnd) {
+  const std::vector<uint8_t> bytes = TByteWriter().U16(0xBEEF).F32(1.5f).U8(7).Bytes;
+  TByteReader in(bytes.data(), bytes.size());
+  EXPECT_EQ(std::vector<float>({float(in.U16()), in.F32()}), std::vector<float>({0xBEEF, 1.5f}));
+  EXPECT_THROW(in.U16(), std::out_of_range);
+  EXPECT_EQ(in.U8(), 7);
+  for (const size_t at : {size_t(6), size_t(7), SIZE_MAX - 1}) EXPECT_THROW(in.U16At(at), std::out_of_range) << at;
+}
 
 TEST(BrushFile, RecordsHoldTheirFieldsInFileOrder) {
   std::vector<uint8_t> bytes = SmallAbr();

@@ -1,5 +1,5 @@
-// Byte builders for the model formats the engine reads (3DS chunk trees, .abr
-// and .aab brush files), shared by the model tests and the benchmarks.
+// Byte builders for the model formats the engine reads (3DS chunk trees with
+// the chunks a reader must skip, .abr and .aab brush files) for the tests.
 #pragma once
 
 #include <array>

@@ -3,7 +3,6 @@
 // not depend on the machine that runs the generator.
 #include "ModelWriters.h"
 
-#include <fstream>
 #include <stdexcept>
 
 #include "Amb2Bytes.h"
@@ -63,10 +62,4 @@ TBytes EncodeTimeSync(const TTimeSyncTable& table) {
   TByteWriter out;
   for (uint32_t entry : table) out.U32(entry);
   return out.Bytes;
-}
-
-void WriteFileBytes(const std::string& path, const TBytes& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!file) throw std::runtime_error("Cannot create file " + path);
 }

@@ -1,7 +1,7 @@
 // Encoders of the demo's model formats (3DS files are the engine's
 // Encode3DS): the engine's brush (.abr) and animated brush (.aab) files,
 // material files and the time-sync table. Each encoder builds a byte buffer;
-// WriteFileBytes puts a buffer on disk.
+// WriteBytes (ImageWriters.h) puts a buffer on disk.
 //
 // State: none.
 #pragma once
@@ -43,7 +43,3 @@ TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& mate
 TBytes EncodeAniBrushFile(const TAniFile& model);
 TBytes EncodeMaterial(const TMaterialRecord& material);
 TBytes EncodeTimeSync(const TTimeSyncTable& table);
-
-// Throws std::runtime_error "Cannot create file <path>" when the file cannot
-// be written completely.
-void WriteFileBytes(const std::string& path, const TBytes& bytes);
