@@ -387,43 +387,43 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
 
 // ---- loaders --------------------------------------------------------------------
 
-bool LoadBmpFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
+namespace {
+
+using TDecoder = TDecodeResult (*)(const uint8_t*, size_t, const std::string&, bool);
+
+// The bytes from the image store (under its type and label) or from the file
+// (the message when it cannot be read), decoded and uploaded.
+bool LoadDecoded(const std::string& fileName, uint32_t& texture, bool fromResource, const char* storeType,
+                 const char* storeLabel, const std::string& caption, const std::string& readFault, TDecoder decode) {
   std::vector<uint8_t> bytes;
   if (fromResource) {
-    if (!FetchResource("BMP", fileName, "BMP Texture", bytes)) return false;
+    if (!FetchResource(storeType, fileName, storeLabel, bytes)) return false;
   } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("BMP Unit", "Error opening " + fileName);
+    ShowMessage(caption, readFault);
     return false;
   }
-  return FinishImageLoad(DecodeBmp(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return FinishImageLoad(decode(bytes.data(), bytes.size(), fileName, fromResource), texture, CreateTextureFromPixels);
+}
+
+}  // namespace
+
+bool LoadBmpFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
+  return LoadDecoded(fileName, texture, fromResource, "BMP", "BMP Texture", "BMP Unit", "Error opening " + fileName,
+                     DecodeBmp);
 }
 
 bool LoadJpgFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
-  std::vector<uint8_t> bytes;
-  if (fromResource) {
-    if (!FetchResource("JPEG", fileName, "JPG Texture", bytes)) return false;
-  } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("BMP Unit", "Couldn't load JPG - " + Quoted(fileName));
-    return false;
-  }
-  return FinishImageLoad(DecodeJpg(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return LoadDecoded(fileName, texture, fromResource, "JPEG", "JPG Texture", "BMP Unit",
+                     "Couldn't load JPG - " + Quoted(fileName), DecodeJpg);
 }
 
 bool LoadTgaFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
-  std::vector<uint8_t> bytes;
-  if (fromResource) {
-    if (!FetchResource("TGA", fileName, "TGA Texture", bytes)) return false;
-  } else if (!ImageFileExists(fileName)) {
+  if (!fromResource && !ImageFileExists(fileName)) {
     ShowMessage("TGA Texture", "File not found  - " + fileName);
     return false;
-  } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("TGA File Error", "Couldn't read file " + Quoted(fileName) + ".");
-    return false;
   }
-  return FinishImageLoad(DecodeTga(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return LoadDecoded(fileName, texture, fromResource, "TGA", "TGA Texture", "TGA File Error",
+                     "Couldn't read file " + Quoted(fileName) + ".", DecodeTga);
 }
 
 void LoadImageFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
