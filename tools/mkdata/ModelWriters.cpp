@@ -51,7 +51,15 @@ TBytes EncodeAniBrushFile(const TAniFile& model) {
   return out.Bytes;
 }
 
-TBytes EncodeMaterial(const TMaterialRecord& material) {
+Material TexturedMaterial(const std::string& textureName) {
+  Material material;
+  material.Mode = 1;
+  material.Color = material.BlendColor = TColorRGBA{1, 1, 1, 1};
+  material.TextureName = textureName;
+  return material;
+}
+
+TBytes EncodeMaterial(const Material& material) {
   TByteWriter out;
   out.U32(0).U8(material.Blend ? 1 : 0).U8(material.SphereMap ? 1 : 0).U32(material.Mode);
   out.Color(material.Color).Color(material.BlendColor).U8(material.AlphaBlend ? 1 : 0).Name(material.TextureName);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Amb2Classes.h"
+#include "Amb2Materials.h"
 #include "Amb2_3ds.h"
 
 using TBytes = std::vector<uint8_t>;
@@ -21,17 +22,8 @@ using TBytes = std::vector<uint8_t>;
 // faces).
 using TModel = std::vector<T3DSMesh>;
 
-// The fields of a material file, in the order the file stores them. The
-// stored texture handle is always 0 so that the engine loads the texture.
-struct TMaterialRecord {
-  bool Blend = false;
-  bool SphereMap = false;
-  uint32_t Mode = 0;
-  TColorRGBA Color{1, 1, 1, 1};
-  TColorRGBA BlendColor{1, 1, 1, 1};
-  bool AlphaBlend = false;
-  std::string TextureName;
-};
+// A textured material (mode 1) in white, as the generated files all start.
+Material TexturedMaterial(const std::string& textureName);
 
 constexpr int TimeSyncEntries = 201;
 using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
@@ -41,5 +33,7 @@ TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& mate
 // The record the engine reads back (Amb2Classes.h); each mesh's vertex count
 // is that of its mapping coordinates.
 TBytes EncodeAniBrushFile(const TAniFile& model);
-TBytes EncodeMaterial(const TMaterialRecord& material);
+// The fields ParseMaterial reads, in file order; the stored texture handle
+// is always 0 so that the engine loads the texture.
+TBytes EncodeMaterial(const Material& material);
 TBytes EncodeTimeSync(const TTimeSyncTable& table);

@@ -44,26 +44,18 @@ void WriteModels(const std::string& dir) {
 
 // The landscape is lit grass; the environment dome shows the silver sky.
 void WriteBrushes(const std::string& dir) {
-  TMaterialRecord grass;
-  grass.Mode = 1;
-  grass.TextureName = "grass.tga";
-  WriteBytes(dir + "/landskap.mat", EncodeMaterial(grass));
+  WriteBytes(dir + "/landskap.mat", EncodeMaterial(TexturedMaterial("grass.tga")));
   WriteBytes(dir + "/landskap.abr", EncodeBrushFile(MakeLandscape(), {"landskap.mat"}));
 
-  TMaterialRecord silver;
-  silver.Mode = 1;
-  silver.TextureName = "silver.jpg";
-  WriteBytes(dir + "/env.mat", EncodeMaterial(silver));
+  WriteBytes(dir + "/env.mat", EncodeMaterial(TexturedMaterial("silver.jpg")));
   WriteBytes(dir + "/env.abr", EncodeBrushFile(MakeEnvDome(), {"env.mat"}));
 }
 
 // The animated star glows additively in the galaxy picture.
 void WriteAnimatedStar(const std::string& dir) {
-  TMaterialRecord galaxy;
-  galaxy.Mode = 1;
+  Material galaxy = TexturedMaterial("galaxy.jpg");
   galaxy.Blend = true;
   galaxy.BlendColor = TColorRGBA{1.0f, 0.9f, 0.7f, 1.0f};
-  galaxy.TextureName = "galaxy.jpg";
   WriteBytes(dir + "/star.mat", EncodeMaterial(galaxy));
   WriteBytes(dir + "/star.aab", EncodeAniBrushFile(MakeAniStar()));
 }
