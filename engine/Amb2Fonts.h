@@ -1,7 +1,7 @@
 // The one font lookup: the installed font file fontconfig matches to a
 // pattern, for the overlay's bitmap fonts and the tools' labels alike.
 //
-// State: none; fontconfig keeps its own configuration.
+// State: none; each lookup loads and drops its own configuration.
 #pragma once
 
 #include <string>
