@@ -79,7 +79,7 @@ video: run-packages configure
 SAN_BUILD := build-san
 SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 SAN_SKIP := ^(WholeShow|Pictures|CaptureRun|DataGenerator|Installed)\.
-FUZZ_TARGETS := 3ds abr aab mat tga bmp jpg timesync
+FUZZ_TARGETS := $(shell sed -n "s/^\([^# ]*\) .*/\1/p" tests/fuzz/targets)
 FUZZ_SECONDS := 15
 
 .PHONY: sanitize sanitize-build fuzz

@@ -1,12 +1,10 @@
 // Decode time of the three image decoders on 512 x 512 pictures built in
 // memory (no GL): the start-up decodes every texture of the demo once.
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
+#include "Amb2JpegWriter.h"
 #include "Amb2Textures.h"
 
 namespace {
@@ -15,34 +13,12 @@ constexpr int Side = 512;
 
 uint8_t Shade(int x, int y, int channel) { return uint8_t((x * (channel + 1) + y * (3 - channel)) & 0xFF); }
 
-std::vector<uint8_t> EncodeJpeg() {
+std::vector<uint8_t> ShadedJpeg() {
   std::vector<uint8_t> rgb(size_t(Side) * Side * 3);
   for (int y = 0; y < Side; ++y)
     for (int x = 0; x < Side; ++x)
       for (int c = 0; c < 3; ++c) rgb[(size_t(y) * Side + x) * 3 + c] = Shade(x, y, c);
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = Side;
-  cinfo.image_height = Side;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = &rgb[size_t(cinfo.next_scanline) * Side * 3];
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<uint8_t> bytes(out, out + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(out);
-  return bytes;
+  return EncodeJpeg(rgb.data(), Side, Side, 3, 90);
 }
 
 std::vector<uint8_t> TgaHeader(uint8_t type) {
@@ -93,7 +69,7 @@ void Decode(benchmark::State& state, TDecodeResult (*decode)(const uint8_t*, siz
   state.SetBytesProcessed(int64_t(state.iterations()) * Side * Side * 4);
 }
 
-void BM_DecodeJpg512(benchmark::State& state) { Decode(state, DecodeJpg, EncodeJpeg()); }
+void BM_DecodeJpg512(benchmark::State& state) { Decode(state, DecodeJpg, ShadedJpeg()); }
 void BM_DecodeTgaRaw512(benchmark::State& state) { Decode(state, DecodeTga, RawTga()); }
 void BM_DecodeTgaRle512(benchmark::State& state) { Decode(state, DecodeTga, RleTga()); }
 void BM_DecodeBmp512(benchmark::State& state) { Decode(state, DecodeBmp, Bmp()); }

@@ -9,73 +9,13 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "Amb2Materials.h"
-#include "Amb2_3ds.h"
 #include "AmbSystem.h"
-
-// ---- value records -------------------------------------------------------
-
-TVector MakeVector(float x, float y, float z) { return TVector{x, y, z}; }
-TColorRGBA MakeColor(float r, float g, float b, float a) { return TColorRGBA{r, g, b, a}; }
-TTexCoord MakeTexCoord(float u, float v) { return TTexCoord{u, v}; }
-TFace MakeFace(uint32_t a, uint32_t b, uint32_t c) { return TFace{a, b, c}; }
-TTriangle MakeTriangle(const TVector& p0, const TVector& p1, const TVector& p2) { return TTriangle{p0, p1, p2}; }
-
-float VectorDistance(const TVector& a, const TVector& b) {
-  const double dx = double(a.x) - b.x, dy = double(a.y) - b.y, dz = double(a.z) - b.z;
-  const float h = float(std::sqrt(dx * dx + dz * dz));
-  const float d = float(std::sqrt(dy * dy + double(h) * h));
-  return std::fabs(d);
-}
-
-TVector VectorScale(const TVector& v, float s) { return TVector{v.x * s, v.y * s, v.z * s}; }
-
-TVector VectorSub(const TVector& a, const TVector& b) { return TVector{b.x - a.x, b.y - a.y, b.z - a.z}; }
-
-TVector VectorNegate(const TVector& v) { return TVector{-v.x, -v.y, -v.z}; }
-
-TVector VectorCross(const TVector& a, const TVector& b) {
-  return TVector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-// (p1 - p0) x (p2 - p0): a counter-clockwise face points towards the viewer.
-TVector TriangleNormal(const TTriangle& t) { return VectorCross(VectorSub(t.p0, t.p1), VectorSub(t.p0, t.p2)); }
-
-void Normalize(TVector& v) {
-  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-  // A vertex that no face (or only degenerate faces) uses keeps a zero normal
-  // instead of turning into NaNs that would poison the lighting.
-  if (length == 0.0f || !std::isfinite(length)) return;
-  v.x /= length;
-  v.y /= length;
-  v.z /= length;
-}
-
-float AngleToRad(float degrees) { return float(double(degrees) / 360.0 * 6.283185307179586); }
-
-void RotateVector(TVector& v, const TVector& angles) {
-  double x = v.x, y = v.y, z = v.z;
-  double t = AngleToRad(angles.x);
-  double ny = y * std::cos(t) - z * std::sin(t);
-  double nz = y * std::sin(t) + z * std::cos(t);
-  y = ny;
-  z = nz;
-  // The Y turn takes +X towards +Z, the opposite sense of the other two.
-  t = AngleToRad(angles.y);
-  double nx = x * std::cos(t) - z * std::sin(t);
-  nz = x * std::sin(t) + z * std::cos(t);
-  x = nx;
-  z = nz;
-  t = AngleToRad(angles.z);
-  nx = x * std::cos(t) - y * std::sin(t);
-  ny = x * std::sin(t) + y * std::cos(t);
-  v = TVector{float(nx), float(ny), float(z)};
-}
 
 // ---- meshes ----------------------------------------------------------------
 
@@ -257,6 +197,15 @@ void TMeshDataN::Render() const {
   glNormal3fv(&Normals[last].x);
 }
 
+std::unique_ptr<TMeshDataN> WorkingMeshLike(const TMeshData& source, int32_t vertexCount) {
+  auto working = std::make_unique<TMeshDataN>();
+  working->SetSize(vertexCount, std::min(source.FaceCount, int32_t(source.Faces.size())));
+  std::copy_n(source.Faces.begin(), working->FaceCount, working->Faces.begin());
+  const size_t uvs = std::min(size_t(working->VertexCount), source.TexCoords.size());
+  std::copy_n(source.TexCoords.begin(), uvs, working->TexCoords.begin());
+  return working;
+}
+
 TMeshDataNM::TMeshDataNM() : Material(std::make_unique<::Material>()) {}
 
 std::unique_ptr<TMeshData> TMeshDataNM::Create() const { return std::make_unique<TMeshDataNM>(); }
@@ -271,24 +220,6 @@ void TMeshDataNM::Draw() {
 // ---- brushes ---------------------------------------------------------------
 
 TAmbBrush::~TAmbBrush() = default;
-
-// The meshes are gathered aside and only then handed to the brush, so a file
-// refused half way leaves the brush as it was instead of holding empty slots.
-void TAmbBrush::LoadFrom3DS(const std::string& fileName) {
-  if (!Loader3DS) throw std::logic_error("LoadFrom3DS of " + fileName + " needs Begin3DSImport first");
-  Loader3DS->LoadFile(fileName);
-  // A file of another kind is refused even when it holds no meshes; it would
-  // otherwise load as an empty brush without a word.
-  if (Loader3DS->File3DS->WrongRoot) Loader3DS->GetMesh(0);
-  std::vector<std::unique_ptr<TMeshDataNM>> meshes;
-  for (int32_t i = 0; i < Loader3DS->MeshCount; ++i) {
-    meshes.push_back(Loader3DS->GetMesh(i));
-    meshes.back()->CalcNormals();
-  }
-  Loader3DS->File3DS.reset();
-  Meshes = std::move(meshes);
-  MeshCount = int32_t(Meshes.size());
-}
 
 static std::unique_ptr<TMeshDataNM> MeshFromBrushFile(TBrushFileMesh& source) {
   auto mesh = std::make_unique<TMeshDataNM>();
@@ -426,68 +357,44 @@ void TAmbAniBrush::SetAnimation(int32_t index) {
 
 namespace {
 
-// Reads little-endian fields front to back and refuses, naming the file,
-// anything that would read past the end.
-class TBrushReader {
+// Reads the fields front to back and refuses, naming the file, anything that
+// would read past the end.
+class TBrushReader : public TByteReader {
  public:
   TBrushReader(const uint8_t* data, size_t size, const std::string& fileName)
-      : Data(data), Size(size), FileName(fileName) {}
+      : TByteReader(data, size), FileName(fileName) {}
 
   [[noreturn]] void Fail(const std::string& fault) const {
     throw EFileError("Bad brush file " + FileName + ": " + fault);
   }
-  size_t Left() const { return Size - Pos; }
 
   void Need(uint64_t count, uint64_t elementSize, const std::string& what) const {
     if (count > Left() / elementSize) {
       Fail(what + " needs " + std::to_string(count) + " x " + std::to_string(elementSize) + " bytes at offset " +
-           std::to_string(Pos) + " but only " + std::to_string(Left()) + " are left");
+           std::to_string(Pos()) + " but only " + std::to_string(Left()) + " are left");
     }
   }
 
   int32_t Count(const std::string& what) {
     Need(1, 4, what);
-    const int32_t value = int32_t(Word());
+    const int32_t value = int32_t(U32());
     if (value < 0) Fail(what + " is negative (" + std::to_string(value) + ")");
     return value;
-  }
-
-  uint32_t Word() {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | Data[Pos + size_t(i)];
-    Pos += 4;
-    return v;
-  }
-  float Float() {
-    const uint32_t bits = Word();
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-  }
-  TVector Vector() {
-    const float x = Float(), y = Float();
-    return TVector{x, y, Float()};
-  }
-  TTexCoord TexCoord() {
-    const float u = Float();
-    return TTexCoord{u, Float()};
   }
 
   std::string Name(const std::string& what) {
     const int32_t length = Count(what + " length");
     Need(uint64_t(length), 1, what);
-    std::string name(reinterpret_cast<const char*>(Data + Pos), size_t(length));
-    Pos += size_t(length);
-    return name;
+    return Text(size_t(length));
   }
 
   std::vector<TFace> Faces(int32_t count, int32_t vertexCount, const std::string& mesh) {
     Need(uint64_t(count), 12, mesh + " faces");
     std::vector<TFace> faces(static_cast<size_t>(count));
     for (int32_t j = 0; j < count; ++j) {
-      faces[j].a = Word();
-      faces[j].b = Word();
-      faces[j].c = Word();
+      faces[j].a = U32();
+      faces[j].b = U32();
+      faces[j].c = U32();
       for (const uint32_t k : {faces[j].a, faces[j].b, faces[j].c}) {
         if (k >= uint32_t(vertexCount)) {
           Fail(mesh + " face " + std::to_string(j) + " uses vertex " + std::to_string(k) + " but the mesh has " +
@@ -500,14 +407,10 @@ class TBrushReader {
 
   void Bytes(void* out, size_t n, const std::string& what) {
     Need(n, 1, what);
-    std::memcpy(out, Data + Pos, n);
-    Pos += n;
+    std::memcpy(out, At(Skip(n), n), n);
   }
 
  private:
-  const uint8_t* Data;
-  size_t Size;
-  size_t Pos = 0;
   const std::string& FileName;
 };
 
@@ -532,8 +435,8 @@ TBrushFileMesh ReadBrushMesh(TBrushReader& in, size_t index) {
   mesh.Vertices.resize(size_t(vertexCount));
   mesh.TexCoords.resize(size_t(vertexCount));
   for (int32_t j = 0; j < vertexCount; ++j) {
-    mesh.Vertices[j] = in.Vector();
-    mesh.TexCoords[j] = in.TexCoord();
+    mesh.Vertices[j] = in.Vector<TVector>();
+    mesh.TexCoords[j] = in.TexCoord<TTexCoord>();
   }
   mesh.Faces = in.Faces(faceCount, vertexCount, label);
   return mesh;
@@ -552,8 +455,8 @@ void ReadFrames(TBrushReader& in, TAniFileMesh& mesh, int32_t frameCount, const 
   mesh.NormalFrames.assign(size_t(frameCount), TVertexFrame(size_t(mesh.VertexCount)));
   for (int32_t f = 0; f < frameCount; ++f) {
     for (int32_t j = 0; j < mesh.VertexCount; ++j) {
-      mesh.VertexFrames[f][j] = in.Vector();
-      mesh.NormalFrames[f][j] = in.Vector();
+      mesh.VertexFrames[f][j] = in.Vector<TVector>();
+      mesh.NormalFrames[f][j] = in.Vector<TVector>();
     }
   }
 }
@@ -568,7 +471,7 @@ TAniFileMesh ReadAniMesh(TBrushReader& in, size_t index) {
   ReadFrames(in, mesh, frameCount, label);
   in.Need(uint64_t(mesh.VertexCount), 8, label + " texture coordinates");
   mesh.TexCoords.resize(size_t(mesh.VertexCount));
-  for (int32_t j = 0; j < mesh.VertexCount; ++j) mesh.TexCoords[j] = in.TexCoord();
+  for (int32_t j = 0; j < mesh.VertexCount; ++j) mesh.TexCoords[j] = in.TexCoord<TTexCoord>();
   mesh.Faces = in.Faces(faceCount, mesh.VertexCount, label);
   mesh.MaterialFile = in.Name(label + " material name");
   return mesh;

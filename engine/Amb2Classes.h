@@ -1,7 +1,6 @@
-// The scene model: the plain value records (vector, colour, texture
-// coordinate, face, triangle) with their functions, the triangle-mesh
-// classes, brushes (static models made of meshes) and animated brushes, and
-// the readers of the engine's own brush files (.abr, .aab).
+// The scene model: the triangle-mesh classes, brushes (static models made of
+// meshes) and animated brushes, and the readers of the engine's own brush
+// files (.abr, .aab). The value records they are made of are Amb2Records'.
 //
 // State: none of its own; brushes own their meshes, meshes their materials.
 #pragma once
@@ -13,43 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "Amb2Records.h"
+
 class Material;
-
-// ---- value records -------------------------------------------------------
-
-struct TVector {
-  float x = 0, y = 0, z = 0;
-};
-struct TColorRGBA {
-  float r = 0, g = 0, b = 0, a = 0;
-};
-struct TTexCoord {
-  float u = 0, v = 0;
-};
-struct TFace {
-  uint32_t a = 0, b = 0, c = 0;
-};
-struct TTriangle {
-  TVector p0, p1, p2;
-};
-static_assert(sizeof(TVector) == 12 && sizeof(TColorRGBA) == 16 && sizeof(TTexCoord) == 8);
-static_assert(sizeof(TFace) == 12 && sizeof(TTriangle) == 36);
-
-TVector MakeVector(float x, float y, float z);
-TColorRGBA MakeColor(float r, float g, float b, float a);
-TTexCoord MakeTexCoord(float u, float v);
-TFace MakeFace(uint32_t a, uint32_t b, uint32_t c);
-TTriangle MakeTriangle(const TVector& p0, const TVector& p1, const TVector& p2);
-
-float VectorDistance(const TVector& a, const TVector& b);
-TVector VectorScale(const TVector& v, float s);
-TVector VectorSub(const TVector& a, const TVector& b);  // b - a
-TVector VectorNegate(const TVector& v);
-TVector VectorCross(const TVector& a, const TVector& b);
-TVector TriangleNormal(const TTriangle& t);
-void Normalize(TVector& v);  // a zero vector stays zero
-float AngleToRad(float degrees);
-void RotateVector(TVector& v, const TVector& angles);  // X, then Y, then Z
 
 // ---- meshes ----------------------------------------------------------------
 
@@ -97,6 +62,10 @@ class TMeshDataN : public TMeshData {
   void Render() const;
 };
 
+// A mesh of vertexCount vertices, to be written by its owner every frame,
+// with the faces and mapping coordinates of `source` as far as they reach.
+std::unique_ptr<TMeshDataN> WorkingMeshLike(const TMeshData& source, int32_t vertexCount);
+
 class TMeshDataNM : public TMeshDataN {
  public:
   std::unique_ptr<::Material> Material;
@@ -120,7 +89,6 @@ class TAmbBrush {
   TAmbBrush(const TAmbBrush&) = delete;
   TAmbBrush& operator=(const TAmbBrush&) = delete;
 
-  void LoadFrom3DS(const std::string& fileName);
   void LoadFromFile(const std::string& fileName);
   void Rotate(const TVector& angles);
   void Scale(const TVector& factors);

@@ -8,8 +8,7 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
-
+#include "Amb2Bytes.h"
 #include "Amb2Textures.h"
 #include "AmbSystem.h"
 #include "TGA.h"
@@ -38,42 +37,23 @@ uint32_t CachedLoad(const std::string& fileName, TRegistryLoader load) {
 
 void SetColor(const TColorRGBA& c) { glColor4f(c.r, c.g, c.b, c.a); }
 
-// Sequential little-endian reads that stop taking values at the end of the
-// data: fields past the end keep what they held.
-class TFieldReader {
+// Sequential reads that stop taking values at the end of the data: fields
+// past the end keep what they held.
+class TFieldReader : public TByteReader {
  public:
-  TFieldReader(const uint8_t* data, size_t size) : Data(data), Size(size) {}
-  size_t Remaining() const { return Size - Pos; }
-  template <typename T>
-  void Read(T& field) {
-    if (Remaining() < sizeof(T)) {
-      Pos = Size;
-      return;
-    }
-    std::memcpy(&field, Data + Pos, sizeof(T));
-    Pos += sizeof(T);
+  TFieldReader(const uint8_t* data, size_t size) : TByteReader(data, size) {}
+  // Whether n more bytes are there; when not, the rest is passed over.
+  bool Has(size_t n) {
+    if (Left() >= n) return true;
+    Skip(Left());
+    return false;
   }
-  void ReadBool(bool& field) {
-    uint8_t byte = field ? 1 : 0;
-    Read(byte);
-    field = byte != 0;
-  }
+  void Read(uint32_t& field) { field = Has(4) ? U32() : field; }
+  void Read(float& field) { field = Has(4) ? F32() : field; }
+  void ReadBool(bool& field) { field = Has(1) ? U8() != 0 : field; }
   void ReadColor(TColorRGBA& c) {
-    Read(c.r);
-    Read(c.g);
-    Read(c.b);
-    Read(c.a);
+    for (float* channel : {&c.r, &c.g, &c.b, &c.a}) Read(*channel);
   }
-  std::string ReadBytes(size_t n) {
-    std::string s(reinterpret_cast<const char*>(Data + Pos), n);
-    Pos += n;
-    return s;
-  }
-
- private:
-  const uint8_t* Data;
-  size_t Size;
-  size_t Pos = 0;
 };
 
 }  // namespace
@@ -139,12 +119,11 @@ void ParseMaterial(Material& m, const uint8_t* data, size_t size, const std::str
   in.ReadColor(m.Color);
   in.ReadColor(m.BlendColor);
   in.ReadBool(m.AlphaBlend);
-  if (in.Remaining() < sizeof(int32_t)) return;
-  int32_t nameLength = 0;
-  in.Read(nameLength);
-  if (nameLength < 0 || size_t(nameLength) > in.Remaining())
+  if (in.Left() < sizeof(int32_t)) return;
+  const int32_t nameLength = int32_t(in.U32());
+  if (nameLength < 0 || size_t(nameLength) > in.Left())
     throw EFileError("Bad texture name length " + std::to_string(nameLength) + " in material file " + fileName);
-  m.TextureName = in.ReadBytes(size_t(nameLength));
+  m.TextureName = in.Text(size_t(nameLength));
 }
 
 void Material::LoadFromFile(const std::string& fileName) {

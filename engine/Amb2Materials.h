@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Amb2Classes.h"
+#include "Amb2Records.h"
 
 constexpr uint32_t TextureNotFound = 0xFFFFFFFFu;
 

@@ -23,6 +23,7 @@
 #include <new>
 #include <utility>
 
+#include "Amb2Bytes.h"
 #include "AmbSystem.h"
 
 namespace {
@@ -41,12 +42,6 @@ using TResourceKey = std::pair<std::string, std::string>;
 std::map<TResourceKey, std::vector<uint8_t>>& ResourceImages() {
   static std::map<TResourceKey, std::vector<uint8_t>> images;
   return images;
-}
-
-uint16_t ReadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-
-uint32_t ReadLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -347,12 +342,13 @@ TDecodeResult DecodeBmp(const uint8_t* data, size_t size, const std::string& nam
     return fromResource ? Failure("BMP Unit", "Unable to read from resource - " + name) : Failure("BMP Unit", fileText);
   };
   if (size < BmpHeadersSize) return readFailure("Error reading bitmap data");
-  const uint8_t* info = data + 14;
-  const int32_t width = int32_t(ReadLE32(info + 4));
-  const int32_t height = int32_t(ReadLE32(info + 8));
-  const uint32_t bitCount = ReadLE16(info + 14);
-  const uint32_t imageSize = ReadLE32(info + 20);
-  const uint32_t paletteBytes = ReadLE32(info + 32);
+  const TByteReader in(data, size);
+  const size_t info = 14;
+  const int32_t width = int32_t(in.U32At(info + 4));
+  const int32_t height = int32_t(in.U32At(info + 8));
+  const uint32_t bitCount = in.U16At(info + 14);
+  const uint32_t imageSize = in.U32At(info + 20);
+  const uint32_t paletteBytes = in.U32At(info + 32);
   if (paletteBytes > size - BmpHeadersSize) return readFailure("Error reading palette");
   const size_t offset = BmpHeadersSize + paletteBytes;
   if (width < 0 || height < 0 || !SaneImageSize(uint64_t(width), uint64_t(height)))
@@ -390,7 +386,7 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
   if (imageType != 2 && imageType != 10) return refused(". Only 24 and 32bit TGA supported.");
   if (colorMapType != 0) return refused(". Colormapped TGA files not supported.");
   if (depth != 24 && depth != 32) return refused(". Only 24 and 32 bit TGA files supported.");
-  const uint32_t width = ReadLE16(data + 12), height = ReadLE16(data + 14);
+  const uint32_t width = TByteReader(data, size).U16At(12), height = TByteReader(data, size).U16At(14);
   if (!SaneImageSize(width, height)) return readFailure();
   const size_t bpp = depth / 8;
   const uint8_t* pixels = data + TgaHeaderSize;
@@ -411,43 +407,43 @@ TDecodeResult DecodeTga(const uint8_t* data, size_t size, const std::string& nam
 
 // ---- loaders --------------------------------------------------------------------
 
-bool LoadBmpFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
+namespace {
+
+using TDecoder = TDecodeResult (*)(const uint8_t*, size_t, const std::string&, bool);
+
+// The bytes from the image store (under its type and label) or from the file
+// (the message when it cannot be read), decoded and uploaded.
+bool LoadDecoded(const std::string& fileName, uint32_t& texture, bool fromResource, const char* storeType,
+                 const char* storeLabel, const std::string& caption, const std::string& readFault, TDecoder decode) {
   std::vector<uint8_t> bytes;
   if (fromResource) {
-    if (!FetchResource("BMP", fileName, "BMP Texture", bytes)) return false;
+    if (!FetchResource(storeType, fileName, storeLabel, bytes)) return false;
   } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("BMP Unit", "Error opening " + fileName);
+    ShowMessage(caption, readFault);
     return false;
   }
-  return FinishImageLoad(DecodeBmp(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return FinishImageLoad(decode(bytes.data(), bytes.size(), fileName, fromResource), texture, CreateTextureFromPixels);
+}
+
+}  // namespace
+
+bool LoadBmpFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
+  return LoadDecoded(fileName, texture, fromResource, "BMP", "BMP Texture", "BMP Unit", "Error opening " + fileName,
+                     DecodeBmp);
 }
 
 bool LoadJpgFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
-  std::vector<uint8_t> bytes;
-  if (fromResource) {
-    if (!FetchResource("JPEG", fileName, "JPG Texture", bytes)) return false;
-  } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("BMP Unit", "Couldn't load JPG - " + Quoted(fileName));
-    return false;
-  }
-  return FinishImageLoad(DecodeJpg(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return LoadDecoded(fileName, texture, fromResource, "JPEG", "JPG Texture", "BMP Unit",
+                     "Couldn't load JPG - " + Quoted(fileName), DecodeJpg);
 }
 
 bool LoadTgaFile(const std::string& fileName, uint32_t& texture, bool fromResource) {
-  std::vector<uint8_t> bytes;
-  if (fromResource) {
-    if (!FetchResource("TGA", fileName, "TGA Texture", bytes)) return false;
-  } else if (!ImageFileExists(fileName)) {
+  if (!fromResource && !ImageFileExists(fileName)) {
     ShowMessage("TGA Texture", "File not found  - " + fileName);
     return false;
-  } else if (!ReadImageFile(fileName, bytes)) {
-    ShowMessage("TGA File Error", "Couldn't read file " + Quoted(fileName) + ".");
-    return false;
   }
-  return FinishImageLoad(DecodeTga(bytes.data(), bytes.size(), fileName, fromResource), texture,
-                         CreateTextureFromPixels);
+  return LoadDecoded(fileName, texture, fromResource, "TGA", "TGA Texture", "TGA File Error",
+                     "Couldn't read file " + Quoted(fileName) + ".", DecodeTga);
 }
 
 void LoadImageFile(const std::string& fileName, uint32_t& texture, bool fromResource) {

@@ -1,6 +1,6 @@
 // Drawing over the 3D scene in window pixels: textured rectangles, coloured
-// rectangles and bitmap text. Fonts come from the installed font fontconfig
-// matches to the face name and weight, rasterised by FreeType into 96
+// rectangles and bitmap text. Fonts come from the installed font that
+// MatchFontFile finds for the face name and weight, rasterised by FreeType into 96
 // glyph display lists (characters 32..127) drawn with glBitmap.
 //
 // State: the current font base, the text colour and position, the outline
@@ -9,8 +9,6 @@
 #include "Amb2_2D.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <vector>
 #include FT_FREETYPE_H
 
+#include "Amb2Fonts.h"
 #include "Amb2Materials.h"
 #include "Ambrel2.h"
 
@@ -38,32 +37,6 @@ const TColorRGBA White{1, 1, 1, 1};
 void SetColor(const TColorRGBA& c) { glColor4f(c.r, c.g, c.b, c.a); }
 
 // ---- fonts ----------------------------------------------------------------------
-
-struct TFontFile {
-  std::string Path;
-  int Index = 0;
-};
-
-TFontFile MatchFontFile(const char* faceName, bool bold) {
-  TFontFile found;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName ? faceName : ""));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcChar8* file = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-    found.Path = reinterpret_cast<const char*>(file);
-    FcPatternGetInteger(match, FC_INDEX, 0, &found.Index);
-  }
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  return found;
-}
 
 // glBitmap wants rows bottom first; FreeType renders them top first.
 std::vector<GLubyte> FlippedGlyphRows(const FT_Bitmap& bitmap) {
@@ -226,21 +199,14 @@ void SetOrthoProjection() {
   glMatrixMode(GL_MODELVIEW);
 }
 
-void SetPerspectiveProjection() {
-  const TGLWindow& window = CurrentWindow();
-  const double height = std::max(window.Height, 1);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, double(window.Width) / height, 1.0, double(FarPlane));
-  glMatrixMode(GL_MODELVIEW);
-}
+void SetPerspectiveProjection() { LoadPerspective(CurrentWindow().Width, CurrentWindow().Height); }
 
 // ---- fonts and text --------------------------------------------------------------
 
 uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
   const GLuint base = glGenLists(FontGlyphCount);
   CurrentFontBase = base;
-  const TFontFile file = MatchFontFile(faceName, bold);
+  const TFontFile file = MatchFontFile(FontPattern(faceName ? faceName : "", bold));
   FT_Library library = nullptr;
   FT_Face face = nullptr;
   if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&
@@ -295,29 +261,28 @@ void DrawTextAtRaster(const char* text) {
 
 // ---- rectangles -------------------------------------------------------------------
 
-void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+// The blended drawers differ in tint and blend function only; the tinted
+// picture alone also turns fog off.
+static void DrawBlendedImage(uint32_t texture, const TColorRGBA& color, GLenum source, GLenum destination, bool noFog,
+                             float x, float y, float w, float h) {
   BeginTexturedRect(texture, &color);
-  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDisable(GL_FOG);
+  EnableBlend(source, destination);
+  if (noFog) glDisable(GL_FOG);
   SetOrthoProjection();
   TexturedQuad(x, y, w, h, 1);
   EndTexturedRect(true);
+}
+
+void DrawImageTinted(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
+  DrawBlendedImage(texture, color, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true, x, y, w, h);
 }
 
 void DrawImageSrcColor(uint32_t texture, const TColorRGBA& color, float x, float y, float w, float h) {
-  BeginTexturedRect(texture, &color);
-  EnableBlend(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
-  SetOrthoProjection();
-  TexturedQuad(x, y, w, h, 1);
-  EndTexturedRect(true);
+  DrawBlendedImage(texture, color, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, false, x, y, w, h);
 }
 
 void DrawImageBlended(uint32_t texture, float x, float y, float w, float h) {
-  BeginTexturedRect(texture, &White);
-  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  SetOrthoProjection();
-  TexturedQuad(x, y, w, h, 1);
-  EndTexturedRect(true);
+  DrawBlendedImage(texture, White, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, false, x, y, w, h);
 }
 
 void DrawImage(uint32_t texture, float x, float y, float w, float h) {

@@ -5,17 +5,15 @@
 // it before anything is read or allocated, so a damaged or hostile file is
 // refused with a reason instead of being read out of bounds.
 //
-// State: Loader3DS, alive between Begin3DSImport and End3DSImport, and the
-// parsed file it holds until the brush that asked for it has its meshes.
+// State: none.
 #include "Amb2_3ds.h"
 
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "AmbSystem.h"
-
-std::unique_ptr<T3DSLoader> Loader3DS;
 
 namespace {
 
@@ -44,31 +42,20 @@ std::string Hex(uint32_t id) {
   return text;
 }
 
-class TChunkReader {
+class TChunkReader : public TByteReader {
  public:
   TChunkReader(const uint8_t* data, size_t size, const std::string& fileName)
-      : Bytes(data), Size(size), FileName(fileName) {}
+      : TByteReader(data, size), FileName(fileName) {}
 
   [[noreturn]] void Fail(const std::string& fault, size_t offset) const {
     throw EFileError("Bad 3DS file " + FileName + ": " + fault + " (at byte " + std::to_string(offset) + ")");
   }
 
-  uint16_t U16(size_t at) const { return uint16_t(Bytes[at] | Bytes[at + 1] << 8); }
-  uint32_t U32(size_t at) const { return uint32_t(U16(at)) | uint32_t(U16(at + 2)) << 16; }
-  float F32(size_t at) const {
-    const uint32_t bits = U32(at);
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-  }
-  const uint8_t* At(size_t at) const { return Bytes + at; }
-  size_t FileSize() const { return Size; }
-
   // The chunk that starts at `at` and must end by `end`, its parent's end.
   TChunk ChunkAt(size_t at, size_t end) const {
     if (end - at < 6) Fail("chunk header cut off after " + std::to_string(end - at) + " bytes", at);
-    const uint16_t id = U16(at);
-    const uint32_t length = U32(at + 2);
+    const uint16_t id = U16At(at);
+    const uint32_t length = U32At(at + 2);
     if (length < 6) Fail("chunk " + Hex(id) + " has length " + std::to_string(length) + ", less than its header", at);
     if (length > end - at) {
       Fail("chunk " + Hex(id) + " of length " + std::to_string(length) +
@@ -82,7 +69,7 @@ class TChunkReader {
   // many entries that must fit inside the chunk. Returns the first entry.
   size_t ListStart(const TChunk& c, size_t entrySize, const std::string& what, uint16_t& count) const {
     if (c.End - c.Data < 2) Fail(what + " has no room for its count", c.Data);
-    count = U16(c.Data);
+    count = U16At(c.Data);
     const size_t room = c.End - c.Data - 2;
     if (count > room / entrySize) {
       Fail(what + " declares " + std::to_string(count) + " entries of " + std::to_string(entrySize) +
@@ -93,8 +80,6 @@ class TChunkReader {
   }
 
  private:
-  const uint8_t* Bytes;
-  size_t Size;
   const std::string& FileName;
 };
 
@@ -116,33 +101,32 @@ bool FindEditor(const TChunkReader& in, const TChunk& parent, int depth, TChunk&
   return false;
 }
 
-void ReadVertices(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
+// A counted list of entrySize-byte entries, each read by `entry` from its
+// offset; `what` names the list of object `name` in a refusal.
+template <typename TEntry, typename TRead>
+std::vector<TEntry> ReadList(const TChunkReader& in, const TChunk& c, size_t entrySize, const std::string& what,
+                             const std::string& name, TRead entry) {
   uint16_t count = 0;
-  const size_t first = in.ListStart(c, 12, "vertex list of object \"" + mesh.Name + "\"", count);
-  mesh.Vertices.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t at = first + 12 * i;
-    mesh.Vertices[i] = MakeVector(in.F32(at), in.F32(at + 4), in.F32(at + 8));
-  }
+  const size_t first = in.ListStart(c, entrySize, what + " list of object \"" + name + "\"", count);
+  std::vector<TEntry> list(count);
+  for (size_t i = 0; i < count; ++i) list[i] = entry(first + entrySize * i);
+  return list;
+}
+
+std::vector<TVector> ReadVertices(const TChunkReader& in, const TChunk& c, const std::string& name) {
+  return ReadList<TVector>(in, c, 12, "vertex", name,
+                           [&in](size_t at) { return MakeVector(in.F32At(at), in.F32At(at + 4), in.F32At(at + 8)); });
 }
 
 // The flags word of each face and the sub-chunks after the list are not used.
-void ReadFaces(const TChunkReader& in, const TChunk& c, T3DSMesh& mesh) {
-  uint16_t count = 0;
-  const size_t first = in.ListStart(c, 8, "face list of object \"" + mesh.Name + "\"", count);
-  mesh.Faces.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t at = first + 8 * i;
-    mesh.Faces[i] = MakeFace(in.U16(at), in.U16(at + 2), in.U16(at + 4));
-  }
+std::vector<TFace> ReadFaces(const TChunkReader& in, const TChunk& c, const std::string& name) {
+  return ReadList<TFace>(in, c, 8, "face", name,
+                         [&in](size_t at) { return MakeFace(in.U16At(at), in.U16At(at + 2), in.U16At(at + 4)); });
 }
 
 std::vector<TTexCoord> ReadMapping(const TChunkReader& in, const TChunk& c, const std::string& name) {
-  uint16_t count = 0;
-  const size_t first = in.ListStart(c, 8, "mapping list of object \"" + name + "\"", count);
-  std::vector<TTexCoord> mapping(count);
-  for (size_t i = 0; i < count; ++i) mapping[i] = MakeTexCoord(in.F32(first + 8 * i), in.F32(first + 8 * i + 4));
-  return mapping;
+  return ReadList<TTexCoord>(in, c, 8, "mapping", name,
+                             [&in](size_t at) { return MakeTexCoord(in.F32At(at), in.F32At(at + 4)); });
 }
 
 void CheckFaces(const TChunkReader& in, const TChunk& c, const T3DSMesh& mesh) {
@@ -168,10 +152,10 @@ T3DSMesh ReadTriMesh(const TChunkReader& in, const TChunk& meshChunk, const std:
   for (size_t at = meshChunk.Data; at < meshChunk.End;) {
     const TChunk c = in.ChunkAt(at, meshChunk.End);
     if (c.Id == VertexListChunk && !haveVertices) {
-      ReadVertices(in, c, mesh);
+      mesh.Vertices = ReadVertices(in, c, name);
       haveVertices = true;
     } else if (c.Id == FaceListChunk && !haveFaces) {
-      ReadFaces(in, c, mesh);
+      mesh.Faces = ReadFaces(in, c, name);
       haveFaces = true;
     } else if (c.Id == MappingChunk && !haveMapping) {
       mapping = ReadMapping(in, c, name);
@@ -189,7 +173,7 @@ T3DSMesh ReadTriMesh(const TChunkReader& in, const TChunk& meshChunk, const std:
 // lights and cameras are passed over.
 void ReadObject(const TChunkReader& in, const TChunk& object, std::vector<T3DSMesh>& meshes) {
   const size_t nameLength = object.End - object.Data;
-  const void* zero = std::memchr(in.At(object.Data), 0, nameLength);
+  const void* zero = std::memchr(in.At(object.Data, nameLength), 0, nameLength);
   if (!zero) in.Fail("object name has no terminating zero inside its chunk", object.Data);
   const char* name = reinterpret_cast<const char*>(in.At(object.Data));
   const std::string objectName(name, static_cast<const char*>(zero));
@@ -203,6 +187,47 @@ void ReadObject(const TChunkReader& in, const TChunk& object, std::vector<T3DSMe
   }
 }
 
+// ---- writing ------------------------------------------------------------------
+
+void CheckMeshFits3DS(const T3DSMesh& mesh) {
+  if (mesh.Vertices.size() > 65535 || mesh.Faces.size() > 65535)
+    throw std::runtime_error("mesh \"" + mesh.Name + "\" has more than 65535 vertices or faces");
+  if (mesh.TexCoords.size() != mesh.Vertices.size())
+    throw std::runtime_error("mesh \"" + mesh.Name + "\" needs one mapping coordinate per vertex");
+  for (const TFace& f : mesh.Faces)
+    if (f.a >= mesh.Vertices.size() || f.b >= mesh.Vertices.size() || f.c >= mesh.Vertices.size())
+      throw std::runtime_error("mesh \"" + mesh.Name + "\" has a face index beyond its vertices");
+}
+
+void PutTriMesh(TByteWriter& out, const T3DSMesh& mesh) {
+  const size_t meshChunk = out.BeginChunk(TriMeshChunk);
+  size_t chunk = out.BeginChunk(VertexListChunk);
+  out.U16(uint16_t(mesh.Vertices.size()));
+  for (const TVector& v : mesh.Vertices) out.Vector(v);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(MappingChunk);
+  out.U16(uint16_t(mesh.TexCoords.size()));
+  for (const TTexCoord& t : mesh.TexCoords) out.TexCoord(t);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(0x4160);  // local axes: identity at the origin
+  for (int i = 0; i < 12; ++i) out.F32((i % 4 == 0 && i < 9) ? 1.0f : 0.0f);
+  out.EndChunk(chunk);
+  chunk = out.BeginChunk(FaceListChunk);
+  out.U16(uint16_t(mesh.Faces.size()));
+  // The last word: all three edges visible.
+  for (const TFace& f : mesh.Faces) out.U16(uint16_t(f.a)).U16(uint16_t(f.b)).U16(uint16_t(f.c)).U16(7);
+  out.EndChunk(chunk);
+  out.EndChunk(meshChunk);
+}
+
+void PutNamedObject(TByteWriter& out, const T3DSMesh& mesh) {
+  CheckMeshFits3DS(mesh);
+  const size_t chunk = out.BeginChunk(ObjectChunk);
+  out.Text(mesh.Name).U8(0);
+  PutTriMesh(out, mesh);
+  out.EndChunk(chunk);
+}
+
 }  // namespace
 
 T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName) {
@@ -211,7 +236,7 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
   file.FileName = fileName;
   // A file of another kind is told apart by its first two bytes before any
   // length is trusted; it is reported as such when its first mesh is fetched.
-  if (size >= 2 && !IsContainer(in.U16(0))) {
+  if (size >= 2 && !IsContainer(in.U16At(0))) {
     file.WrongRoot = true;
     return file;
   }
@@ -227,19 +252,16 @@ T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName)
   return file;
 }
 
-void T3DSLoader::LoadFile(const std::string& fileName) {
+T3DSFile Load3DSFile(const std::string& fileName) {
   const std::string bytes = ReadWholeFile(fileName);
-  File3DS =
-      std::make_unique<T3DSFile>(Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName));
-  MeshCount = int32_t(File3DS->Meshes.size());
+  return Parse3DS(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
 }
 
-// Builds the mesh through AddVertex/AddFace so that vertex i keeps index i;
-// normals are left to the caller.
-std::unique_ptr<TMeshDataNM> T3DSLoader::GetMesh(int32_t index) {
-  if (!File3DS) throw std::logic_error("GetMesh needs a 3DS file loaded first");
-  if (File3DS->WrongRoot) throw EFileError(WrongDatabaseText);
-  const T3DSMesh& source = File3DS->Meshes.at(size_t(index));
+// Built through AddVertex/AddFace so that vertex i keeps index i; normals are
+// left to the caller.
+std::unique_ptr<TMeshDataNM> MeshFrom3DS(const T3DSFile& file, size_t index) {
+  if (file.WrongRoot) throw EFileError(WrongDatabaseText);
+  const T3DSMesh& source = file.Meshes.at(index);
   auto mesh = std::make_unique<TMeshDataNM>();
   for (size_t i = 0; i < source.Vertices.size(); ++i) mesh->AddVertex(source.Vertices[i], source.TexCoords[i]);
   for (const TFace& face : source.Faces) mesh->AddFace(face);
@@ -247,6 +269,28 @@ std::unique_ptr<TMeshDataNM> T3DSLoader::GetMesh(int32_t index) {
   return mesh;
 }
 
-void Begin3DSImport() { Loader3DS = std::make_unique<T3DSLoader>(); }
+std::unique_ptr<TAmbBrush> BrushFrom3DS(const T3DSFile& file) {
+  if (file.WrongRoot) MeshFrom3DS(file, 0);
+  auto brush = std::make_unique<TAmbBrush>();
+  for (size_t i = 0; i < file.Meshes.size(); ++i) {
+    brush->Meshes.push_back(MeshFrom3DS(file, i));
+    brush->Meshes.back()->CalcNormals();
+  }
+  brush->MeshCount = int32_t(brush->Meshes.size());
+  return brush;
+}
 
-void End3DSImport() { Loader3DS.reset(); }
+std::unique_ptr<TAmbBrush> Load3DSBrush(const std::string& fileName) { return BrushFrom3DS(Load3DSFile(fileName)); }
+
+std::vector<uint8_t> Encode3DS(const std::vector<T3DSMesh>& model) {
+  TByteWriter out;
+  const size_t root = out.BeginChunk(MainChunk);
+  out.Chunk(0x0002, [](TByteWriter& version) { version.U32(3); });
+  const size_t editor = out.BeginChunk(EditorChunk);
+  out.Chunk(0x3D3E, [](TByteWriter& version) { version.U32(3); });
+  out.Chunk(0x0100, [](TByteWriter& scale) { scale.F32(1.0f); });  // one unit per unit
+  for (const T3DSMesh& mesh : model) PutNamedObject(out, mesh);
+  out.EndChunk(editor);
+  out.EndChunk(root);
+  return out.Bytes;
+}

@@ -1,8 +1,8 @@
-// 3DS import: a chunk reader over the bytes of a 3DS file and the importer
-// that turns its named triangle-mesh objects into TMeshDataNM meshes.
+// 3DS files: a chunk reader over the bytes of a 3DS file, the brush made of
+// its named triangle-mesh objects as TMeshDataNM meshes, and the writer of
+// the same chunks.
 //
-// State: Loader3DS, the one importer, alive between Begin3DSImport and
-// End3DSImport.
+// State: none.
 #pragma once
 
 #include <cstddef>
@@ -33,15 +33,18 @@ struct T3DSFile {
 // Pure parser; throws EFileError naming the file and the fault.
 T3DSFile Parse3DS(const uint8_t* data, size_t size, const std::string& fileName);
 
-class T3DSLoader {
- public:
-  std::unique_ptr<T3DSFile> File3DS;
-  int32_t MeshCount = 0;
+// Parse3DS of a whole file on disk.
+T3DSFile Load3DSFile(const std::string& fileName);
+// Mesh `index` of the file; a file with the wrong root is refused here.
+std::unique_ptr<TMeshDataNM> MeshFrom3DS(const T3DSFile& file, size_t index);
+// Every mesh of the file in file order, with normals; a file of another kind
+// is refused even when it holds no meshes.
+std::unique_ptr<TAmbBrush> BrushFrom3DS(const T3DSFile& file);
+// BrushFrom3DS(Load3DSFile(fileName)), the load every scene makes.
+std::unique_ptr<TAmbBrush> Load3DSBrush(const std::string& fileName);
 
-  void LoadFile(const std::string& fileName);
-  std::unique_ptr<TMeshDataNM> GetMesh(int32_t index);
-};
-
-extern std::unique_ptr<T3DSLoader> Loader3DS;
-void Begin3DSImport();
-void End3DSImport();
+// The file the data generator writes: the chunks Parse3DS reads, an identity
+// local matrix per mesh and every face edge visible. Throws
+// std::runtime_error when a mesh exceeds the 16-bit counts of 3DS, lacks a
+// mapping coordinate per vertex or has a face beyond its vertices.
+std::vector<uint8_t> Encode3DS(const std::vector<T3DSMesh>& model);

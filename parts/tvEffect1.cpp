@@ -151,15 +151,11 @@ void DrawSpriteBatch(const std::vector<TSpriteCorner>& corners) {
 }  // namespace
 
 void SetupParticleSystem() {
-  Begin3DSImport();
-  FountainBrush = std::make_unique<TAmbBrush>();
-  FountainBrush->LoadFrom3DS("fontene.3ds");
+  FountainBrush = Load3DSBrush("fontene.3ds");
   FountainBrush->Rotate(MakeVector(270, 0, 0));
   FountainBrush->Scale(MakeVector(0.6f, 0.6f, 0.6f));
-  ShapeBrush = std::make_unique<TAmbBrush>();
-  ShapeBrush->LoadFrom3DS("mormi.3ds");
+  ShapeBrush = Load3DSBrush("mormi.3ds");
   ShapeBrush->Rotate(MakeVector(270, 0, 0));
-  End3DSImport();
   ParticleTexture = LoadTgaTexture("particle.tga");
   PlaceParticles();
 }

@@ -105,18 +105,14 @@ void DrawLandscape() {
 
 void SetupWave() {
   LandscapeBrush = std::make_unique<TAmbBrush>();
-  PlaneBrush = std::make_unique<TAmbBrush>();
-  StrangerBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
   LandscapeBrush->LoadFromFile("landskap.abr");
   LandscapeBrush->Rotate(MakeVector(270, 0, 0));
   LandscapeBrush->Scale(MakeVector(1.5f, 1.5f, 1.5f));
-  PlaneBrush->LoadFrom3DS("funplane.3ds");
+  PlaneBrush = Load3DSBrush("funplane.3ds");
   if (PlaneBrush->Meshes.empty()) throw EFileError("funplane.3ds holds no mesh; the wave plane needs one");
   PlaneBrush->Rotate(MakeVector(270, 0, 0));
   PlaneBrush->Scale(MakeVector(10.5f, 1, 10.5f));
-  StrangerBrush->LoadFrom3DS("stranger.3ds");
-  End3DSImport();
+  StrangerBrush = Load3DSBrush("stranger.3ds");
 }
 
 // The distance includes the height written in the previous frame, so a

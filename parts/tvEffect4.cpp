@@ -2,7 +2,7 @@
 // stars with a shrinking echo kept in RenderTexture; parts 9 and 10 draw it
 // once over the title picture, part 10 with its offset pinned to the side.
 //
-// State: the backdrop texture, the target lock and the locked move target.
+// State: the target lock and the locked move target.
 // Leaves behind: FarPlane 10000 for the rest of the show, SyncLock 0 after
 // every call (the operator keys stay locked), blending and fog off.
 #include "tvEffect4.h"
@@ -21,7 +21,6 @@
 #include "tvPulsar.h"
 #include "tvVectorSlime.h"
 
-uint32_t SlimeBackdrop = 0;
 bool SlimeTargetLock = false;
 TVector SlimeLockedMove;
 

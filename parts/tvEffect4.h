@@ -1,14 +1,14 @@
 // Parts 8 to 10: the chrome slime over the stars with its shrinking echo,
 // over the title picture, and pushed aside for the credits.
 //
-// State: the backdrop texture and the locked move target.
+// State: the locked move target; the backdrop texture is SlimeBackdrop of
+// tvCommon.
 #pragma once
 
 #include <cstdint>
 
 #include "Amb2Classes.h"
 
-extern uint32_t SlimeBackdrop;
 extern bool SlimeTargetLock;
 extern TVector SlimeLockedMove;
 

@@ -28,16 +28,13 @@ TPixelBuffer GrassMap;
 namespace {
 
 void LoadGrassModel() {
-  Begin3DSImport();
-  GrassBrush = std::make_unique<TAmbBrush>();
-  GrassBrush->LoadFrom3DS("grass.3ds");
+  GrassBrush = Load3DSBrush("grass.3ds");
   if (GrassBrush->Meshes.empty()) throw EFileError("grass.3ds holds no mesh; the grass model needs one");
   GrassBrush->Rotate(MakeVector(270, 0, 0));
   GrassBrush->ListID = glGenLists(1);
   glNewList(GrassBrush->ListID, GL_COMPILE);
   GrassBrush->Meshes[0]->Render();
   glEndList();
-  End3DSImport();
 }
 
 float Draw() { return static_cast<float>(Random()); }

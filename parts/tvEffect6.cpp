@@ -14,25 +14,11 @@ std::unique_ptr<TAmbBrush> KuleBrush, DeformBrush;
 std::unique_ptr<TMeshDataN> DeformMeshA, DeformMeshB;
 TVector DeformExtent{200, 200, 200};
 
-namespace {
-
-std::unique_ptr<TMeshDataN> MeshShapedLike(const TMeshData& source) {
-  auto mesh = std::make_unique<TMeshDataN>();
-  mesh->SetSize(source.VertexCount, source.FaceCount);
-  const size_t faces = std::min({size_t(source.FaceCount), source.Faces.size(), mesh->Faces.size()});
-  std::copy_n(source.Faces.begin(), faces, mesh->Faces.begin());
-  const size_t uvs = std::min({size_t(source.VertexCount), source.TexCoords.size(), mesh->TexCoords.size()});
-  std::copy_n(source.TexCoords.begin(), uvs, mesh->TexCoords.begin());
-  return mesh;
-}
-
-}  // namespace
-
 void BuildDeformMeshes(const TMeshData& source, const std::string& fileName) {
   if (source.VertexCount < 1 || source.Vertices.empty() || source.FaceCount < 0)
     throw EFileError(fileName + ": its first mesh has no vertices to deform");
-  DeformMeshA = MeshShapedLike(source);
-  DeformMeshB = MeshShapedLike(source);
+  DeformMeshA = WorkingMeshLike(source, source.VertexCount);
+  DeformMeshB = WorkingMeshLike(source, source.VertexCount);
   const size_t vertices = std::min({size_t(source.VertexCount), source.Vertices.size(), DeformMeshB->Vertices.size()});
   std::copy_n(source.Vertices.begin(), vertices, DeformMeshB->Vertices.begin());
   const float d = VectorDistance(source.Vertices[0], TVector{});
@@ -40,19 +26,13 @@ void BuildDeformMeshes(const TMeshData& source, const std::string& fileName) {
 }
 
 void SetupDynamicObjects() {
-  KuleBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  KuleBrush->LoadFrom3DS("kule.3ds");
-  End3DSImport();
+  KuleBrush = Load3DSBrush("kule.3ds");
   KuleBrush->Rotate(MakeVector(270, 0, 0));
   KuleBrush->Scale(MakeVector(1, 1, 1));
 }
 
 void SetupDeform() {
-  DeformBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  DeformBrush->LoadFrom3DS("kule.3ds");
-  End3DSImport();
+  DeformBrush = Load3DSBrush("kule.3ds");
   if (DeformBrush->Meshes.empty()) throw EFileError("kule.3ds holds no mesh; the deform set-up needs one");
   BuildDeformMeshes(*DeformBrush->Meshes[0], "kule.3ds");
 }

@@ -25,10 +25,7 @@ void ReadNurbCorners(const TAmbBrush& brush, const std::string& fileName) {
 }
 
 void SetupNurbSystem() {
-  NurbBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  NurbBrush->LoadFrom3DS("nurb.3ds");
-  End3DSImport();
+  NurbBrush = Load3DSBrush("nurb.3ds");
   NurbBrush->Rotate(MakeVector(270, 0, 0));
   ReadNurbCorners(*NurbBrush, "nurb.3ds");
 }

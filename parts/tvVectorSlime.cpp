@@ -53,18 +53,6 @@ std::vector<TSpringVec> SpringsAt(const std::vector<float>& radii) {
   return springs;
 }
 
-// The working mesh shares the faces and texture coordinates of the loaded
-// mesh; its vertices and normals are rewritten every frame.
-std::unique_ptr<TMeshDataN> MakeWorkingMesh(const TMeshDataNM& source, int32_t vertexCount) {
-  auto working = std::make_unique<TMeshDataN>();
-  const int32_t faceCount = std::min<int32_t>(source.FaceCount, static_cast<int32_t>(source.Faces.size()));
-  working->SetSize(vertexCount, faceCount);
-  std::copy_n(source.Faces.begin(), faceCount, working->Faces.begin());
-  const size_t uvCount = std::min<size_t>(vertexCount, source.TexCoords.size());
-  std::copy_n(source.TexCoords.begin(), uvCount, working->TexCoords.begin());
-  return working;
-}
-
 // Springs at rest (zero) for every vertex of mesh 0, each with the vertex's
 // distance from the origin, and the working mesh.
 void PrepareEasedModel(const TAmbBrush& brush, int32_t& count, std::vector<TSpringVec>& rot,
@@ -77,7 +65,7 @@ void PrepareEasedModel(const TAmbBrush& brush, int32_t& count, std::vector<TSpri
   rot = SpringsAt(radii);
   scale = SpringsAt(radii);
   move = SpringsAt(radii);
-  working = source ? MakeWorkingMesh(*source, count) : std::make_unique<TMeshDataN>();
+  working = source ? WorkingMeshLike(*source, count) : std::make_unique<TMeshDataN>();
 }
 
 float EaseComponent(float old, float target, double f) {
@@ -125,17 +113,10 @@ void DrawBallMesh(float t) {
 }  // namespace
 
 void SetupVectorSlime() {
-  SlimeBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  SlimeBrush->LoadFrom3DS("slime.3ds");
-  End3DSImport();
+  SlimeBrush = Load3DSBrush("slime.3ds");
   PrepareEasedModel(*SlimeBrush, SlimeVertexCount, SlimeRot, SlimeScale, SlimeMove, SlimeMesh);
-  AtomBrush = std::make_unique<TAmbBrush>();
-  BallBrush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  AtomBrush->LoadFrom3DS("Atom.3ds");
-  BallBrush->LoadFrom3DS("ball.3ds");
-  End3DSImport();
+  AtomBrush = Load3DSBrush("Atom.3ds");
+  BallBrush = Load3DSBrush("ball.3ds");
   PrepareEasedModel(*BallBrush, BallVertexCount, BallRot, BallScale, BallMove, BallMesh);
 }
 

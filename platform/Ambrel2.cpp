@@ -16,6 +16,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 
@@ -258,11 +259,15 @@ void ToggleFullscreen() {
 void ResizeGLScene(int width, int height) {
   if (height == 0) height = 1;
   glViewport(0, 0, width, height);
+  LoadPerspective(width, height);
+  glLoadIdentity();
+}
+
+void LoadPerspective(int width, int height) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(45.0, double(width) / double(height), 1.0, double(FarPlane));
+  gluPerspective(45.0, double(width) / double(std::max(height, 1)), 1.0, double(FarPlane));
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
 }
 
 void InitGLState() {

@@ -54,6 +54,9 @@ bool PumpMessagesAndSwap(const TGLWindow& window);
 // nothing where there is no frame to scale.
 void ToggleFullscreen();
 void ResizeGLScene(int width, int height);
+// The show's projection: 45 degrees, near 1, far FarPlane; leaves the
+// modelview matrix selected.
+void LoadPerspective(int width, int height);
 void InitGLState();
 void SetTwoSided(bool twoSided);
 

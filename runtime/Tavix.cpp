@@ -1,5 +1,5 @@
 // The main program: program order, the frame loop with the demo clock, the
-// part schedule and the operator keys, and the table of part drawers.
+// part schedule and the operator keys, around the table of parts it is given.
 //
 // State: the tick at which the current part began. The frame state itself
 // lives in tvCommon.
@@ -7,7 +7,6 @@
 
 #include <GL/gl.h>
 
-#include <array>
 #include <cmath>
 #include <exception>
 #include <string>
@@ -18,83 +17,10 @@
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "tvCommon.h"
-#include "tvEffect1.h"
-#include "tvEffect2.h"
-#include "tvEffect3.h"
-#include "tvEffect4.h"
-#include "tvLoading.h"
-#include "tvVectorSlime.h"
 
 namespace {
 
 uint32_t partStartTick = 0;
-
-// ---- the intro pictures and the scene calls, one per part ---------------------
-
-float WindowWidth() { return float(MainWindow.Width); }
-float WindowHeight() { return float(MainWindow.Height); }
-
-void DrawIntroPicture() {
-  const float t = float(PartTime);
-  const float alpha = t < 1500.0f ? 1.0f : 1.0f - (t - 1500.0f) / 2000.0f;
-  Begin2D();
-  DrawImageTinted(TexVelkrona, MakeColor(1, 1, 1, alpha), 0, 0, WindowWidth(), WindowHeight());
-  End2D();
-}
-
-void DrawLogoPicture() {
-  Begin2D();
-  DrawImageTinted(TexLogo, MakeColor(1, 1, 1, 1), 0, 0, WindowWidth(), WindowHeight());
-  if (PartTime < 2000)
-    DrawRect(MakeColor(0, 0, 0, 1.0f - float(PartTime) / 2000.0f), 0, 0, WindowWidth(), WindowHeight());
-  End2D();
-}
-
-void FlightFromFront() {
-  Camera.Eye = MakeVector(0, 300, -300);
-  RenderWaveFlight();
-}
-
-void FlightFromSide() {
-  Camera.Eye = MakeVector(500, 400, 200);
-  RenderWaveFlight();
-}
-
-void FlightFromFar() {
-  Camera.Eye = MakeVector(0, 200, -900);
-  RenderWaveFlight();
-}
-
-void SlimeOverPicture() {
-  SlimeBackdrop = TexVelkrona;
-  RenderSlime();
-}
-
-void SlimeWithCredits() {
-  glEnable(GL_COLOR_MATERIAL);
-  glColor4f(1, 1, 1, 1);
-  glDisable(GL_COLOR_MATERIAL);
-  SlimeBackdrop = TexVelkrona;
-  SlimeTargetLock = true;
-  SlimeLockedMove.x = 2000.0f;
-  RenderSlime();
-  Begin2D();
-  DrawImageBlended(TexCr2, 100, 100, 179, 240);
-  if (PartTime > 200) DrawImageBlended(TexCr1, 200, 80, 337, 220);
-  End2D();
-}
-
-using TPartDrawer = void (*)();
-
-// Parts -1 .. 10; part 11 ends the loop before anything is drawn.
-const std::array<TPartDrawer, 12> PartDrawers = {
-    DrawIntroPicture, DrawLogoPicture, RenderFountain, RenderAtom,      RenderBall,       FlightFromFront,
-    FlightFromSide,   FlightFromFar,   RenderWaveTop,  RenderSlimeEcho, SlimeOverPicture, SlimeWithCredits,
-};
-
-void DrawCurrentPart() {
-  if (CurrentPart >= -1 && CurrentPart <= 10) PartDrawers[size_t(CurrentPart + 1)]();
-}
 
 void DrawMessageOverlay() {
   if (SyncLock >= 500) return;
@@ -105,12 +31,13 @@ void DrawMessageOverlay() {
   End2D();
 }
 
-void RunFrame() {
+// Parts -1 .. 10; part 11 ends the loop before anything is drawn.
+void RunFrame(const TPartTable& parts) {
   StartFrame();
   ClearScreen();
   UpdateFrameState();
   glDisable(GL_LIGHTING);
-  DrawCurrentPart();
+  if (CurrentPart >= -1 && CurrentPart <= 10) parts.Drawers[size_t(CurrentPart + 1)]();
   UpdateSineClock();
   DrawMessageOverlay();
   PumpMessagesAndSwap(MainWindow);
@@ -189,16 +116,16 @@ void UpdateSineClock() {
 
 bool LoopShouldEnd() { return KeyDown(DIK_ESCAPE) || CurrentPart == 11; }
 
-void RunMainLoop() {
-  while (!LoopShouldEnd()) RunFrame();
+void RunMainLoop(const TPartTable& parts) {
+  while (!LoopShouldEnd()) RunFrame(parts);
 }
 
-int RunShow() {
+int RunShow(const TPartTable& parts) {
   const TStopSignals stopSignals;
   try {
-    StartUp();
+    StartUp(parts);
     BeginSchedule();
-    RunMainLoop();
+    RunMainLoop(parts);
     ShutDown();
     return 0;
   } catch (const EFileError& error) {
@@ -216,7 +143,7 @@ int RunShow() {
   return 1;
 }
 
-int RunTavix(const std::string& dataFolder) {
+int RunTavix(const TPartTable& parts, const std::string& dataFolder) {
   if (!EnterDataFolder(dataFolder)) return 2;
-  return RunShow();
+  return RunShow(parts);
 }

@@ -1,12 +1,13 @@
 // The main program: the frame loop with the demo clock, the part schedule
 // and the operator keys, and the program order around it.
 //
-// State: the tick at which the current part began; the table of part
-// drawers indexed by part.
+// State: the tick at which the current part began.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "tvLoading.h"
 
 // Program order step 3: part -1 begins now.
 void BeginSchedule();
@@ -25,11 +26,11 @@ void UpdateSineClock();
 // The loop's test before every frame: Escape held or part 11 reached.
 bool LoopShouldEnd();
 
-void RunMainLoop();
+void RunMainLoop(const TPartTable& parts);
 // StartUp, RunMainLoop, ShutDown with the files of the current folder; a
 // fatal file error is shown through the message sink. SIGINT and SIGTERM end
 // the loop as Escape does. Returns the exit status.
-int RunShow();
+int RunShow(const TPartTable& parts);
 // The whole program: the data folder (`dataFolder`, or else looked for),
 // then RunShow. 2 when the folder given cannot be entered.
-int RunTavix(const std::string& dataFolder);
+int RunTavix(const TPartTable& parts, const std::string& dataFolder);

@@ -55,6 +55,7 @@ uint32_t TexClouds2 = 0, TexChrome = 0, TexLogo = 0, TexChrome2 = 0, TexSilver =
          TexVelkrona = 0, TexTavixM = 0, TexSol = 0, TexSunset = 0, TexSunset2 = 0, TexPurep = 0, TexGalaxy = 0,
          TexWsTavix = 0, TexKulehore = 0, TexLyn = 0, TexPresents = 0, TexCr1 = 0, TexCr2 = 0;
 std::array<uint32_t, 4> TexG{};
+uint32_t SlimeBackdrop = 0;
 uint32_t TexMarl = 0, TexTavix = 0, TexTesk = 0;
 
 // ---- time-sync table ----------------------------------------------------------

@@ -57,6 +57,7 @@ extern uint32_t TexClouds2, TexChrome, TexLogo, TexChrome2, TexSilver, TexLiteGr
     TexVelkrona, TexTavixM, TexSol, TexSunset, TexSunset2, TexPurep, TexGalaxy, TexWsTavix,
     TexKulehore, TexLyn, TexPresents, TexCr1, TexCr2;
 extern std::array<uint32_t, 4> TexG;  // "g1.tga" .. "g4.tga"
+extern uint32_t SlimeBackdrop;        // "stjerne.jpg", the slime parts' backdrop
 // Loaded by SetupImages.
 extern uint32_t TexMarl, TexTavix, TexTesk;
 

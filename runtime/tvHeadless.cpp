@@ -60,7 +60,7 @@ void RemoveSeams() {
 
 }  // namespace
 
-THeadlessResult RunHeadless(const THeadlessOptions& options) {
+THeadlessResult RunHeadless(const TPartTable& parts, const THeadlessOptions& options) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   THeadlessResult result;
@@ -72,7 +72,7 @@ THeadlessResult RunHeadless(const THeadlessOptions& options) {
     return result;
   }
   InstallSeams(options, result, tick);
-  result.ExitCode = RunShow();
+  result.ExitCode = RunShow(parts);
   RemoveSeams();
   if (!startFolder.empty() && chdir(startFolder.c_str()) != 0) result.ExitCode = 1;
   return result;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Ambrel2.h"
+#include "tvLoading.h"
 
 struct TScriptedKey {
   uint8_t ScanCode = 0;
@@ -48,8 +49,9 @@ struct THeadlessResult {
 };
 
 // Sets SDL's offscreen video and dummy audio drivers unless already set,
-// installs the seams, runs the program, and removes the seams again.
-THeadlessResult RunHeadless(const THeadlessOptions& options);
+// installs the seams, runs the program with the given parts, and removes the
+// seams again.
+THeadlessResult RunHeadless(const TPartTable& parts, const THeadlessOptions& options);
 
 // Parses a key name ("Escape", "Tab", "Return", "Space", "2", "c", ...) into
 // its scan code; 0 when unknown.

@@ -24,13 +24,6 @@
 #include "AmbSystem.h"
 #include "Ambrel2.h"
 #include "tvCommon.h"
-#include "tvEffect1.h"
-#include "tvEffect3.h"
-#include "tvEffect4.h"
-#include "tvEffect5.h"
-#include "tvEffect6.h"
-#include "tvEffect7.h"
-#include "tvVectorSlime.h"
 
 uint32_t LoadingPicture = 0;
 
@@ -93,24 +86,6 @@ std::vector<TTextureStep> TextureManifest() {
   };
 }
 
-struct TSetupStep {
-  float Percent;
-  const char* Label;
-  void (*Setup)();
-};
-
-// The scene set-ups under their loading labels, in loading order.
-constexpr TSetupStep SceneSetups[] = {
-    {60, "Particle System", SetupParticleSystem},
-    {62, "Vegetables", SetupVegetables},
-    {65, "Dynamic Objects", SetupDynamicObjects},
-    {70, "Deform", SetupDeform},
-    {75, "Wave", SetupWave},
-    {79, "NURB System", SetupNurbSystem},
-    {80, "leet slimez0r", SetupVectorSlime},
-    {95, "Uncompressing images...", SetupImages},
-};
-
 void ShowWaitScreen() {
   for (int frame = 0; frame < WaitScreenFrames; ++frame) {
     ClearScreen();
@@ -138,14 +113,6 @@ void LoadMusicFile() {
   ShowLoadingProgress("Loading music", 5);
   InitMusic(MainWindow.Window);
   MusicSlot = LoadMusic("abstract.mp3");
-}
-
-std::unique_ptr<TAmbBrush> Load3DSBrush(const char* fileName) {
-  auto brush = std::make_unique<TAmbBrush>();
-  Begin3DSImport();
-  brush->LoadFrom3DS(fileName);
-  End3DSImport();
-  return brush;
 }
 
 // Manifest rows 1 to 5. Only the tunnel is ever released; none is drawn.
@@ -193,8 +160,8 @@ void LoadTextures() {
   }
 }
 
-void RunSceneSetups() {
-  for (const TSetupStep& step : SceneSetups) {
+void RunSceneSetups(const std::vector<TSetupStep>& setups) {
+  for (const TSetupStep& step : setups) {
     ShowLoadingProgress(step.Label, step.Percent);
     step.Setup();
   }
@@ -247,7 +214,7 @@ void ShowLoadingProgress(const std::string& text, float percent) {
   PumpMessagesAndSwap(MainWindow);
 }
 
-void StartUp() {
+void StartUp(const TPartTable& parts) {
   FarPlane = 4000.0f;
   MainWindow = MakeGLWindow(800, 600, 32, true, "Tavix");
   glClearColor(0, 0, 0, 1);
@@ -267,7 +234,7 @@ void StartUp() {
   Camera.Field2 = 0;
   Camera.Eye = MakeVector(0, 0, 200);
   StartTick = TickCount();
-  RunSceneSetups();
+  RunSceneSetups(parts.Setups);
   SetupFog(MakeColor(0.1f, 0.1f, 0.6f, 1.0f), 0, 100.0f, -100.0f, 300.0f);
   FadeToBlack();
   MusicChannel = PlayMusic(MusicSlot, 100, 0);

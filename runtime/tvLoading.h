@@ -5,13 +5,29 @@
 // optional observer of the loading steps.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 extern uint32_t LoadingPicture;
 
-void StartUp();
+// The parts as the program is given them: the scene set-ups under their
+// loading labels and shares of the bar, in loading order, and the drawers of
+// parts -1 .. 10.
+struct TSetupStep {
+  float Percent;
+  const char* Label;
+  void (*Setup)();
+};
+using TPartDrawer = void (*)();
+struct TPartTable {
+  std::vector<TSetupStep> Setups;
+  std::array<TPartDrawer, 12> Drawers;
+};
+
+void StartUp(const TPartTable& parts);
 void ShutDown();
 void ShowLoadingProgress(const std::string& text, float percent);
 void DrawLoadingScreen(const std::string& text, float percent);

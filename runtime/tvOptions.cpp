@@ -3,6 +3,17 @@
 
 #include <CLI/CLI.hpp>
 
+std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, const std::string& unknownNote) {
+  // CLI11 takes the arguments last one first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    return error.what();
+  }
+  return app.remaining().empty() ? "" : "unknown option \"" + app.remaining().front() + "\"" + unknownNote;
+}
+
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   CLI::App app;
   app.set_help_flag();
@@ -15,15 +26,9 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   app.add_option("--data", options.DataDir)->type_name("DIR");
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
-  // CLI11 takes the arguments last one first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ParseError& error) {
-    throw ETavixUsage(error.what());
-  }
+  const std::string fault = ParseLastWins(app, args);
+  if (!fault.empty()) throw ETavixUsage(fault);
   if (app.count("--data") > 0 && options.DataDir.empty()) throw ETavixUsage("--data needs a folder");
-  if (!app.remaining().empty()) throw ETavixUsage("unknown option \"" + app.remaining().front() + "\"");
   if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
   if (window) options.Screen = TScreenMode::Window;
   if (fullscreen) options.Screen = TScreenMode::Fullscreen;

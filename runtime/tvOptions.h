@@ -9,6 +9,15 @@
 
 #include "Ambrel2.h"
 
+namespace CLI {
+class App;
+}
+
+// CLI11's parse of argv[1..] in which a later option wins over an earlier
+// one. Returns what is wrong, empty when nothing is: CLI11's message, or
+// `unknown option "<arg>"` and unknownNote for an argument no option takes.
+std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, const std::string& unknownNote = "");
+
 struct TTavixOptions {
   TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
   std::string DataDir;                        // empty: looked for (DataFolderCandidates)

@@ -15,6 +15,7 @@
 #include <set>
 #include <tuple>
 
+#include "Amb2Bytes.h"
 #include "Amb2Classes.h"
 #include "Amb2Textures.h"
 #include "Amb2_3ds.h"
@@ -85,11 +86,8 @@ TEST(DataTimeSync, HoldsThePartMomentsAndZeroes) {
   ASSERT_EQ(bytes.size(), 804u);
   const uint32_t expected[12] = {4000,   9000,   39000,  59000,  79000,  91000,
                                  103000, 115000, 135000, 155000, 170000, 185000};
-  for (size_t i = 0; i < 201; ++i) {
-    uint32_t entry = 0;
-    for (int b = 3; b >= 0; --b) entry = (entry << 8) | uint8_t(bytes[4 * i + size_t(b)]);
-    EXPECT_EQ(entry, i < 12 ? expected[i] : 0u) << "entry " << i;
-  }
+  const TByteReader in(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  for (size_t i = 0; i < 201; ++i) EXPECT_EQ(in.U32At(4 * i), i < 12 ? expected[i] : 0u) << "entry " << i;
 }
 
 // Every picture decodes with sides that are powers of two (uploaded as they

@@ -10,8 +10,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
 #include "Amb2_3ds.h"
@@ -66,12 +69,19 @@ T3DSObjectBytes Triangle(const std::string& name) {
 
 const T3DSObjectBytes Camera{"Camera01", {}, {}, {}, true};
 
-struct Import3DS : testing::Test {
-  void SetUp() override { Begin3DSImport(); }
-  void TearDown() override { End3DSImport(); }
-};
-
 }  // namespace
+
+// Every reader stands on these checks: a field reaching past the end, even by
+// an offset so large that offset + size wraps around, is refused and the
+// position stays where it was.
+TEST(ByteReader, ReadsLittleEndianAndRefusesFieldsPastTheEnd) {
+  const std::vector<uint8_t> bytes = TByteWriter().U16(0xBEEF).F32(1.5f).U8(7).Bytes;
+  TByteReader in(bytes.data(), bytes.size());
+  EXPECT_EQ(std::vector<float>({float(in.U16()), in.F32()}), std::vector<float>({0xBEEF, 1.5f}));
+  EXPECT_THROW(in.U16(), std::out_of_range);
+  EXPECT_EQ(in.U8(), 7);
+  for (const size_t at : {size_t(6), size_t(7), SIZE_MAX - 1}) EXPECT_THROW(in.U16At(at), std::out_of_range) << at;
+}
 
 TEST(BrushFile, RecordsHoldTheirFieldsInFileOrder) {
   std::vector<uint8_t> bytes = SmallAbr();
@@ -105,17 +115,16 @@ TEST(BrushFile, RecordsHoldTheirFieldsInFileOrder) {
   EXPECT_EQ(std::memcmp(empty.Animations.data(), bytes.data() + 4 + 205, 2940), 0);
 }
 
-TEST_F(Import3DS, MeshObjectsLoadIntoABrushInFileOrderAsStored) {
+TEST(Import3DS, MeshObjectsLoadIntoABrushInFileOrderAsStored) {
   // A mapping list fills only the vertices it reaches; the rest stay (0, 0).
   T3DSObjectBytes shortMap = Triangle("Short"), longMap = Triangle("Long");
   shortMap.Mapping.resize(1);
   longMap.Mapping.push_back(MakeTexCoord(9, 9));
-  TAmbBrush brush;
-  brush.LoadFrom3DS(WriteScratchFile(
+  std::unique_ptr<TAmbBrush> brush = Load3DSBrush(WriteScratchFile(
       "models.3ds", Build3DS({Camera, Triangle("First"), GridObject("Grid", 3, 3), shortMap, longMap})));
-  ASSERT_EQ(brush.MeshCount, 4);
-  const TMeshDataNM &first = *brush.Meshes[0], &partial = *brush.Meshes[2];
-  EXPECT_EQ(first.Name + brush.Meshes[1]->Name + partial.Name, "FirstGridShort");
+  ASSERT_EQ(brush->MeshCount, 4);
+  const TMeshDataNM &first = *brush->Meshes[0], &partial = *brush->Meshes[2];
+  EXPECT_EQ(first.Name + brush->Meshes[1]->Name + partial.Name, "FirstGridShort");
   ASSERT_TRUE(first.VertexCount == 3 && first.FaceCount == 1 && partial.TexCoords.size() == 3u);
   EXPECT_EQ(
       std::vector<float>({first.Vertices[0].x, first.Vertices[0].y, first.Vertices[0].z, first.TexCoords[0].u,
@@ -123,20 +132,19 @@ TEST_F(Import3DS, MeshObjectsLoadIntoABrushInFileOrderAsStored) {
       std::vector<float>({1, 2, 3, 0.25f, 0.75f, 1, 0.75f, 0}));
   EXPECT_EQ(std::vector<uint32_t>({first.Faces[0].a, first.Faces[0].b, first.Faces[0].c}),
             std::vector<uint32_t>({2, 0, 1}));
-  EXPECT_EQ(brush.Meshes[1]->VertexCount, 9);
-  EXPECT_EQ(brush.Meshes[3]->TexCoords.size(), 3u);
-  EXPECT_EQ(Loader3DS->File3DS, nullptr);
-  EXPECT_EQ(brush.ListID, 0u);
+  EXPECT_EQ(brush->Meshes[1]->VertexCount, 9);
+  EXPECT_EQ(brush->Meshes[3]->TexCoords.size(), 3u);
+  EXPECT_EQ(brush->ListID, 0u);
 
-  brush.LoadFrom3DS(std::string(TAVIX_FIXTURE_DIR) + "/models/pyramid.3ds");  // another program's exporter
-  ASSERT_EQ(brush.MeshCount, 2);
-  EXPECT_EQ(std::vector<int>({brush.Meshes[0]->VertexCount, brush.Meshes[0]->FaceCount, brush.Meshes[1]->VertexCount,
-                              brush.Meshes[1]->FaceCount}),
+  brush = Load3DSBrush(std::string(TAVIX_FIXTURE_DIR) + "/models/pyramid.3ds");  // another program's exporter
+  ASSERT_EQ(brush->MeshCount, 2);
+  EXPECT_EQ(std::vector<int>({brush->Meshes[0]->VertexCount, brush->Meshes[0]->FaceCount, brush->Meshes[1]->VertexCount,
+                              brush->Meshes[1]->FaceCount}),
             std::vector<int>({5, 6, 4, 2}));
-  EXPECT_TRUE(Contains(brush.Meshes[0]->Name, "Pyramid")) << brush.Meshes[0]->Name;
+  EXPECT_TRUE(Contains(brush->Meshes[0]->Name, "Pyramid")) << brush->Meshes[0]->Name;
 }
 
-TEST_F(Import3DS, ProjectRootIsAcceptedAndOtherRootsReportTheWrongDatabase) {
+TEST(Import3DS, ProjectRootIsAcceptedAndOtherRootsReportTheWrongDatabase) {
   const std::vector<uint8_t> inner = Build3DS({Triangle("Inner")});
   const TByteBuilder project = TByteBuilder().Chunk(
       0xC23D, [&](TByteBuilder& out) { out.Bytes.insert(out.Bytes.end(), inner.begin(), inner.end()); });
@@ -146,18 +154,16 @@ TEST_F(Import3DS, ProjectRootIsAcceptedAndOtherRootsReportTheWrongDatabase) {
   EXPECT_TRUE(Parse3DS(keyframesOnly.Bytes.data(), keyframesOnly.Bytes.size(), "k.3ds").Meshes.empty());
 
   const std::string text = "The database passed as an argument is the wrong kind of\rdatabase for this function.";
-  Loader3DS->LoadFile(WriteScratchFile("wrong-root.3ds", Build3DS({Triangle("A")}, 0x3DAA)));
-  EXPECT_EQ(ErrorOf<EFileError>([] { Loader3DS->GetMesh(0); }), text);
+  const T3DSFile wrongRoot = Load3DSFile(WriteScratchFile("wrong-root.3ds", Build3DS({Triangle("A")}, 0x3DAA)));
+  EXPECT_EQ(ErrorOf<EFileError>([&] { MeshFrom3DS(wrongRoot, 0); }), text);
   // Without any mesh the brush would otherwise load empty and say nothing; a
   // picture or a 3-byte file is no chunk file at all, whatever its lengths say.
   for (const std::string& wrong :
        {WriteScratchFile("wrong-root-empty.3ds", Build3DS({}, 0x3DAA)), PictureFixture("halves.jpg"),
         WriteScratchFile("three-bytes.3ds", std::vector<uint8_t>{'a', 'b', 'c'})})
-    EXPECT_EQ(ErrorOf<EFileError>([&] { TAmbBrush().LoadFrom3DS(wrong); }), text) << wrong;
+    EXPECT_EQ(ErrorOf<EFileError>([&] { Load3DSBrush(wrong); }), text) << wrong;
 
-  EXPECT_EQ(ErrorOf<EFileError>([] { Loader3DS->LoadFile("nowhere.3ds"); }), "Cannot open file nowhere.3ds");
-  End3DSImport();
-  EXPECT_THROW(TAmbBrush().LoadFrom3DS("nowhere.3ds"), std::logic_error);
+  EXPECT_EQ(ErrorOf<EFileError>([] { Load3DSFile("nowhere.3ds"); }), "Cannot open file nowhere.3ds");
 }
 
 TEST(BrushLoading, MeshesGetTheirMaterialsInOrderAndARefusedLoadChangesNothing) {

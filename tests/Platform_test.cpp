@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "Amb2BasicDraw.h"
+#include "Amb2Bytes.h"
 #include "Amb2_2D.h"
 #include "AmbBass.h"
 #include "AmbFrame.h"
@@ -193,13 +194,11 @@ TEST_F(Window, NoWindowSystemIsReportedAndStopsTheProgram) {
 
 // A second of a 16-bit mono 44100 Hz saw tone as a RIFF/WAVE file.
 std::string WaveFile() {
-  auto le = [](uint32_t v, int bytes) {
-    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}.substr(0, size_t(bytes));
-  };
-  std::string file = "RIFF" + le(36 + 88200, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
-                     le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(88200, 4);
-  for (uint32_t i = 0; i < 44100; ++i) file += le((i % 100) * 300, 2);
-  return file;
+  TByteWriter out;
+  out.Text("RIFF").U32(36 + 88200).Text("WAVEfmt ").U32(16).U16(1).U16(1).U32(44100).U32(88200).U16(2).U16(16);
+  out.Text("data").U32(88200);
+  for (uint32_t i = 0; i < 44100; ++i) out.U16(uint16_t((i % 100) * 300));
+  return std::string(out.Bytes.begin(), out.Bytes.end());
 }
 
 TEST(Music, SlotsFillInOrderAndPlayOnceFromTheirStartTick) {

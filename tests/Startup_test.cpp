@@ -13,6 +13,7 @@
 #include "ShowFrames.h"
 #include "tvCommon.h"
 #include "tvLoading.h"
+#include "tvParts.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST(StartUp, ShowsItsScreensInOrderOnTheVirtualClockAndFadesBeforeTheMusic) {
   options.DataDir = TAVIX_DATA_DIR;
   options.Keys = {{DIK_ESCAPE, 0, INT_MAX}};
   options.OnFrame = [&watch](const TGLWindow& window) { watch.OnFrame(window); };
-  const THeadlessResult result = RunHeadless(options);
+  const THeadlessResult result = RunHeadless(ShowParts(), options);
   SetLoadingObserver({});
   EXPECT_EQ(result.ExitCode, 0);
   EXPECT_TRUE(result.Messages.empty()) << result.Messages.front().Text;

@@ -16,11 +16,7 @@ seed() {
   done
 }
 
-seed 3ds 3ds
-seed abr abr
-seed aab aab
-seed mat mat
-seed tga tga
-seed bmp bmp
-seed jpg jpg jpeg
-seed timesync dat
+grep -v '^#' "$(dirname "$0")/targets" | while read -r target endings; do
+  # shellcheck disable=SC2086 # the endings are separate words
+  seed "$target" $endings
+done

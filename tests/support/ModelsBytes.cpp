@@ -2,44 +2,6 @@
 #include "ModelsBytes.h"
 
 #include <cmath>
-#include <cstring>
-
-TByteBuilder& TByteBuilder::U16(uint16_t v) {
-  Bytes.push_back(uint8_t(v));
-  Bytes.push_back(uint8_t(v >> 8));
-  return *this;
-}
-
-TByteBuilder& TByteBuilder::U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-
-TByteBuilder& TByteBuilder::F32(float v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, 4);
-  return U32(bits);
-}
-
-TByteBuilder& TByteBuilder::Text(const std::string& s) {
-  Bytes.insert(Bytes.end(), s.begin(), s.end());
-  return *this;
-}
-
-size_t TByteBuilder::BeginChunk(uint16_t id) {
-  const size_t start = Bytes.size();
-  U16(id).U32(0);
-  return start;
-}
-
-void TByteBuilder::EndChunk(size_t start) {
-  const uint32_t length = uint32_t(Bytes.size() - start);
-  for (int i = 0; i < 4; ++i) Bytes[start + 2 + size_t(i)] = uint8_t(length >> (8 * i));
-}
-
-TByteBuilder& TByteBuilder::Chunk(uint16_t id, const std::function<void(TByteBuilder&)>& body) {
-  const size_t start = BeginChunk(id);
-  body(*this);
-  EndChunk(start);
-  return *this;
-}
 
 // A triangle mesh with a local matrix and smoothing groups, which the reader skips.
 static void AppendTriMesh(TByteBuilder& out, const T3DSObjectBytes& object) {

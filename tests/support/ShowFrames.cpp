@@ -20,6 +20,7 @@
 #include "Amb2Materials.h"
 #include "AmbBass.h"
 #include "tvCommon.h"
+#include "tvParts.h"
 
 namespace fs = std::filesystem;
 
@@ -76,7 +77,7 @@ TShowRun PlayShow(THeadlessOptions options) {
     if (glGetError() != GL_NO_ERROR) ++run.GlErrorFrames[CurrentPart];
     if (look) look(window);
   };
-  run.Result = RunHeadless(options);
+  run.Result = RunHeadless(ShowParts(), options);
   return run;
 }
 

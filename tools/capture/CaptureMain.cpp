@@ -12,6 +12,7 @@
 #include "KeyScript.h"
 #include "ShortSchedule.h"
 #include "tvOptions.h"
+#include "tvParts.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ int Capture(const TCaptureOptions& options, const std::vector<TScriptedKey>& key
   // A dying encoder must show up as a failed write, not end the program.
   std::signal(SIGPIPE, SIG_IGN);
   TCaptureSession session(options);
-  const THeadlessResult result = RunHeadless(session.HeadlessOptions(keys));
+  const THeadlessResult result = RunHeadless(ShowParts(), session.HeadlessOptions(keys));
   for (const TRecordedMessage& message : result.Messages)
     std::cerr << "tavix: " << message.Caption << ": " << message.Text << "\n";
   const std::vector<std::string> problems = session.Finish(std::cout);

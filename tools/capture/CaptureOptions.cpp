@@ -10,6 +10,8 @@
 #include <limits>
 #include <sstream>
 
+#include "tvOptions.h"
+
 namespace {
 
 int64_t ParseNumber(const std::string& option, const std::string& text, int64_t lowest, int64_t highest) {
@@ -87,14 +89,8 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
   app.add_flag("--version", o.Version);
   std::vector<CLI::Option*> parsed;
   for (const TValueOption& option : valueOptions) parsed.push_back(app.add_option(option.Name)->expected(0, 1));
-  // CLI11 takes the arguments last one first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ParseError& error) {
-    throw ECaptureUsage(error.what());
-  }
-  if (!app.remaining().empty()) throw ECaptureUsage("unknown option \"" + app.remaining().front() + "\" (see --help)");
+  const std::string fault = ParseLastWins(app, args, " (see --help)");
+  if (!fault.empty()) throw ECaptureUsage(fault);
   for (size_t i = 0; i < parsed.size(); ++i)
     if (parsed[i]->count() > 0) valueOptions[i].Take(LastValue(valueOptions[i], *parsed[i]));
   if (!o.Help && !o.Version) CheckCombination(o, offsetGiven);

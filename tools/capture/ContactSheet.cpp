@@ -1,8 +1,7 @@
 // Contact sheet layout, with the labels rasterised by FreeType from the
-// system's sans-serif face as matched by fontconfig.
+// system's sans-serif face as the engine's font lookup finds it.
 #include "ContactSheet.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -10,33 +9,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "Amb2Fonts.h"
+
 namespace {
 
 constexpr uint8_t Ground = 24;
 constexpr int LabelPixels = 16;
 
-std::string LabelFontFile() {
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans:bold"));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(config, pattern, &result);
-  std::string file;
-  FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = reinterpret_cast<char*>(path);
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
-  if (file.empty()) throw std::runtime_error("No font found for the contact sheet labels");
-  return file;
-}
-
 // Owns a FreeType library and face for the duration of one sheet.
 class TLabelFont {
  public:
   TLabelFont() {
-    const std::string file = LabelFontFile();
+    const std::string file = MatchFontFile("DejaVu Sans:bold").Path;
+    if (file.empty()) throw std::runtime_error("No font found for the contact sheet labels");
     if (FT_Init_FreeType(&library_) != 0) throw std::runtime_error("Cannot start FreeType");
     if (FT_New_Face(library_, file.c_str(), 0, &face_) != 0) {
       FT_Done_FreeType(library_);

@@ -1,26 +1,15 @@
-// BMP, TGA and JPEG encoders for the generated pictures.
+// BMP and TGA encoders for the generated pictures.
 //
 // State: none. Files are stored bottom row first where the format allows it,
 // which is the order the demo's loaders expect.
 #include "ImageWriters.h"
 
-#include <jpeglib.h>
 #include <png.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
-static void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-
-static void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  PutU16(out, v & 0xFFFF);
-  PutU16(out, v >> 16);
-}
+#include "Amb2Bytes.h"
 
 static const uint8_t* PixelAt(const TRgbaImage& image, int x, int yFromBottom) {
   return &image.Pixels[(size_t(image.Height - 1 - yFromBottom) * image.Width + x) * 4];
@@ -29,16 +18,12 @@ static const uint8_t* PixelAt(const TRgbaImage& image, int x, int yFromBottom) {
 std::vector<uint8_t> EncodeBmp24(const TRgbaImage& image) {
   uint32_t rowBytes = (uint32_t(image.Width) * 3 + 3) & ~3U;
   uint32_t dataBytes = rowBytes * uint32_t(image.Height);
-  std::vector<uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  PutU32(out, 54 + dataBytes);
-  PutU32(out, 0);
-  PutU32(out, 54);
-  for (uint32_t v : {40U, uint32_t(image.Width), uint32_t(image.Height)}) PutU32(out, v);
-  PutU16(out, 1);
-  PutU16(out, 24);
-  for (uint32_t v : {0U, dataBytes, 2835U, 2835U, 0U, 0U}) PutU32(out, v);
+  TByteWriter header;
+  header.Text("BM").U32(54 + dataBytes).U32(0).U32(54);
+  for (uint32_t v : {40U, uint32_t(image.Width), uint32_t(image.Height)}) header.U32(v);
+  header.U16(1).U16(24);
+  for (uint32_t v : {0U, dataBytes, 2835U, 2835U, 0U, 0U}) header.U32(v);
+  std::vector<uint8_t>& out = header.Bytes;
   for (int y = 0; y < image.Height; ++y) {
     for (int x = 0; x < image.Width; ++x) {
       const uint8_t* p = PixelAt(image, x, y);
@@ -83,13 +68,11 @@ static void PutRunLengthRow(std::vector<uint8_t>& out, const TRgbaImage& image, 
 }
 
 std::vector<uint8_t> EncodeTga(const TRgbaImage& image, bool withAlpha, bool runLength) {
-  std::vector<uint8_t> out = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0};
-  PutU16(out, 0);
-  PutU16(out, 0);
-  PutU16(out, uint32_t(image.Width));
-  PutU16(out, uint32_t(image.Height));
-  out.push_back(withAlpha ? 32 : 24);
-  out.push_back(withAlpha ? 8 : 0);  // alpha bits; origin at the lower left
+  TByteWriter header;
+  header.Bytes = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0};
+  header.U16(0).U16(0).U16(uint16_t(image.Width)).U16(uint16_t(image.Height));
+  header.U8(withAlpha ? 32 : 24).U8(withAlpha ? 8 : 0);  // alpha bits; origin at the lower left
+  std::vector<uint8_t>& out = header.Bytes;
   for (int y = 0; y < image.Height; ++y) {
     if (runLength) {
       PutRunLengthRow(out, image, y, withAlpha);
@@ -114,37 +97,6 @@ std::vector<uint8_t> EncodePng(const TRgbaImage& image) {
     throw std::runtime_error(std::string("PNG encoding failed: ") + png.message);
   bytes.resize(size);
   return bytes;
-}
-
-std::vector<uint8_t> EncodeJpeg(const TRgbaImage& image, int quality) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = JDIMENSION(image.Width);
-  cinfo.image_height = JDIMENSION(image.Height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  cinfo.optimize_coding = TRUE;
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<uint8_t> row(size_t(image.Width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    const uint8_t* src = &image.Pixels[size_t(cinfo.next_scanline) * image.Width * 4];
-    for (int x = 0; x < image.Width; ++x)
-      for (int c = 0; c < 3; ++c) row[size_t(x) * 3 + c] = src[x * 4 + c];
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  free(buffer);
-  return out;
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -1,6 +1,6 @@
-// Encoders for the picture files the demo reads: 24-bit BMP, TGA (raw or
-// run-length encoded, 24 or 32 bits) and JPEG through libjpeg; PNG through
-// libpng for the program's icons.
+// Encoders for the picture files the demo reads: 24-bit BMP and TGA (raw or
+// run-length encoded, 24 or 32 bits); JPEG is the engine's EncodeJpeg. PNG
+// through libpng for the program's icons.
 //
 // Input everywhere: 8-bit straight RGBA, top row first, as TCanvas gives it.
 // State: none.
@@ -18,7 +18,6 @@ struct TRgbaImage {
 
 std::vector<uint8_t> EncodeBmp24(const TRgbaImage& image);
 std::vector<uint8_t> EncodeTga(const TRgbaImage& image, bool withAlpha, bool runLength);
-std::vector<uint8_t> EncodeJpeg(const TRgbaImage& image, int quality);
 std::vector<uint8_t> EncodePng(const TRgbaImage& image);
 
 // Writes the bytes to the file, throwing a clear error when it cannot.

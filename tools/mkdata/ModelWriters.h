@@ -1,7 +1,7 @@
-// Encoders of the demo's model formats: 3DS files (the chunk subset the
-// importer reads), the engine's brush (.abr) and animated brush (.aab) files,
+// Encoders of the demo's model formats (3DS files are the engine's
+// Encode3DS): the engine's brush (.abr) and animated brush (.aab) files,
 // material files and the time-sync table. Each encoder builds a byte buffer;
-// WriteFileBytes puts a buffer on disk.
+// WriteBytes (ImageWriters.h) puts a buffer on disk.
 //
 // State: none.
 #pragma once
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Amb2Classes.h"
+#include "Amb2Materials.h"
 #include "Amb2_3ds.h"
 
 using TBytes = std::vector<uint8_t>;
@@ -21,44 +22,18 @@ using TBytes = std::vector<uint8_t>;
 // faces).
 using TModel = std::vector<T3DSMesh>;
 
-// One mesh of an animated brush: K frames of positions and normals over one
-// set of mapping coordinates and faces.
-struct TAniModelMesh {
-  std::vector<std::vector<TVector>> Frames;
-  std::vector<std::vector<TVector>> NormalFrames;
-  std::vector<TTexCoord> TexCoords;
-  std::vector<TFace> Faces;
-  std::string MaterialFile;
-};
-
-struct TAniModel {
-  std::vector<TAniModelMesh> Meshes;
-  std::array<TAnimation, AnimationCount> Animations{};
-};
-
-// The fields of a material file, in the order the file stores them. The
-// stored texture handle is always 0 so that the engine loads the texture.
-struct TMaterialRecord {
-  bool Blend = false;
-  bool SphereMap = false;
-  uint32_t Mode = 0;
-  TColorRGBA Color{1, 1, 1, 1};
-  TColorRGBA BlendColor{1, 1, 1, 1};
-  bool AlphaBlend = false;
-  std::string TextureName;
-};
+// A textured material (mode 1) in white, as the generated files all start.
+Material TexturedMaterial(const std::string& textureName);
 
 constexpr int TimeSyncEntries = 201;
 using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
 
-// Throws std::runtime_error when a mesh exceeds the 16-bit counts of 3DS.
-TBytes Encode3DS(const TModel& model);
 // One material file name per mesh.
 TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles);
-TBytes EncodeAniBrushFile(const TAniModel& model);
-TBytes EncodeMaterial(const TMaterialRecord& material);
+// The record the engine reads back (Amb2Classes.h); each mesh's vertex count
+// is that of its mapping coordinates.
+TBytes EncodeAniBrushFile(const TAniFile& model);
+// The fields ParseMaterial reads, in file order; the stored texture handle
+// is always 0 so that the engine loads the texture.
+TBytes EncodeMaterial(const Material& material);
 TBytes EncodeTimeSync(const TTimeSyncTable& table);
-
-// Throws std::runtime_error "Cannot create file <path>" when the file cannot
-// be written completely.
-void WriteFileBytes(const std::string& path, const TBytes& bytes);

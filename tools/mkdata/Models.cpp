@@ -682,17 +682,18 @@ TAnimation Animation(int from, int step, int keys, uint32_t milliseconds) {
 
 }  // namespace
 
-TAniModel MakeAniStar() {
-  TAniModel model;
-  TAniModelMesh mesh;
+TAniFile MakeAniStar() {
+  TAniFile model;
+  TAniFileMesh mesh;
   mesh.MaterialFile = "star.mat";
   for (int f = 0; f < AniStarFrames; ++f) {
     const double phase = 2 * Pi * f / AniStarFrames;
     const T3DSMesh frame = StarMesh("", 1000 * (1 + 0.25 * std::sin(phase)), 400, 200 + 60 * std::cos(phase),
                                     0.15 * (1 - std::cos(phase)));
-    mesh.Frames.push_back(frame.Vertices);
+    mesh.VertexFrames.push_back(frame.Vertices);
     mesh.NormalFrames.push_back(VertexNormals(frame));
     if (f == 0) {
+      mesh.VertexCount = int32_t(frame.Vertices.size());
       mesh.TexCoords = frame.TexCoords;
       mesh.Faces = frame.Faces;
     }

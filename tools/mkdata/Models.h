@@ -46,4 +46,4 @@ TModel MakeLandscape();
 TModel MakeEnvDome();
 // star.aab: a five-pointed star that breathes and twists over its frames,
 // with its 21-animation table.
-TAniModel MakeAniStar();
+TAniFile MakeAniStar();

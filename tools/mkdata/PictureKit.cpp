@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Amb2JpegWriter.h"
 #include "ImageWriters.h"
 
 float SmoothStep(float edge0, float edge1, float x) {
@@ -18,7 +19,8 @@ static TRgbaImage Snapshot(const TCanvas& canvas) { return {canvas.Width(), canv
 static std::string PathOf(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
 void SaveJpg(const std::string& dir, const std::string& name, const TCanvas& canvas) {
-  WriteBytes(PathOf(dir, name), EncodeJpeg(Snapshot(canvas), 92));
+  const std::vector<uint8_t> pixels = canvas.ToRgba8();
+  WriteBytes(PathOf(dir, name), EncodeJpeg(pixels.data(), canvas.Width(), canvas.Height(), 4, 92));
 }
 
 void SaveBmp(const std::string& dir, const std::string& name, const TCanvas& canvas) {

@@ -4,13 +4,14 @@
 // is destroyed.
 #include "Raster.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+
+#include "Amb2Fonts.h"
 
 TRgba Mix(const TRgba& x, const TRgba& y, float t) {
   return {x.r + (y.r - x.r) * t, x.g + (y.g - x.g) * t, x.b + (y.b - x.b) * t, x.a + (y.a - x.a) * t};
@@ -289,25 +290,9 @@ void PaintMask(TCanvas& canvas, const TMask& mask, const TRgba& c) {
       if (mask.At(x, y) > 0) canvas.Over(x, y, c, mask.At(x, y));
 }
 
-static std::string MatchFontFile(const std::string& pattern) {
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
-  FcConfigSubstitute(config, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(config, pat, &result);
-  std::string file;
-  FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = reinterpret_cast<char*>(path);
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pat);
-  FcConfigDestroy(config);
-  if (file.empty()) throw std::runtime_error("No installed font matches " + pattern);
-  return file;
-}
-
 TFont::TFont(const std::string& pattern) {
-  std::string file = MatchFontFile(pattern);
+  const std::string file = MatchFontFile(pattern).Path;
+  if (file.empty()) throw std::runtime_error("No installed font matches " + pattern);
   FT_Library lib = nullptr;
   FT_Face face = nullptr;
   if (FT_Init_FreeType(&lib) != 0) throw std::runtime_error("Cannot start FreeType");

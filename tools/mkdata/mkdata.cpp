@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "ImageWriters.h"
 #include "ModelWriters.h"
 #include "Models.h"
 #include "Music.h"
@@ -41,39 +42,31 @@ const uint32_t PartMoments[] = {4000,   9000,   39000,  59000,  79000,  91000,
                                 103000, 115000, 135000, 155000, 170000, 185000};
 
 void WriteModels(const std::string& dir) {
-  for (const TModelFile& file : ModelFiles) WriteFileBytes(dir + "/" + file.Name, Encode3DS(file.Make()));
+  for (const TModelFile& file : ModelFiles) WriteBytes(dir + "/" + file.Name, Encode3DS(file.Make()));
 }
 
 // The landscape is lit grass; the environment dome shows the silver sky.
 void WriteBrushes(const std::string& dir) {
-  TMaterialRecord grass;
-  grass.Mode = 1;
-  grass.TextureName = "grass.tga";
-  WriteFileBytes(dir + "/landskap.mat", EncodeMaterial(grass));
-  WriteFileBytes(dir + "/landskap.abr", EncodeBrushFile(MakeLandscape(), {"landskap.mat"}));
+  WriteBytes(dir + "/landskap.mat", EncodeMaterial(TexturedMaterial("grass.tga")));
+  WriteBytes(dir + "/landskap.abr", EncodeBrushFile(MakeLandscape(), {"landskap.mat"}));
 
-  TMaterialRecord silver;
-  silver.Mode = 1;
-  silver.TextureName = "silver.jpg";
-  WriteFileBytes(dir + "/env.mat", EncodeMaterial(silver));
-  WriteFileBytes(dir + "/env.abr", EncodeBrushFile(MakeEnvDome(), {"env.mat"}));
+  WriteBytes(dir + "/env.mat", EncodeMaterial(TexturedMaterial("silver.jpg")));
+  WriteBytes(dir + "/env.abr", EncodeBrushFile(MakeEnvDome(), {"env.mat"}));
 }
 
 // The animated star glows additively in the galaxy picture.
 void WriteAnimatedStar(const std::string& dir) {
-  TMaterialRecord galaxy;
-  galaxy.Mode = 1;
+  Material galaxy = TexturedMaterial("galaxy.jpg");
   galaxy.Blend = true;
   galaxy.BlendColor = TColorRGBA{1.0f, 0.9f, 0.7f, 1.0f};
-  galaxy.TextureName = "galaxy.jpg";
-  WriteFileBytes(dir + "/star.mat", EncodeMaterial(galaxy));
-  WriteFileBytes(dir + "/star.aab", EncodeAniBrushFile(MakeAniStar()));
+  WriteBytes(dir + "/star.mat", EncodeMaterial(galaxy));
+  WriteBytes(dir + "/star.aab", EncodeAniBrushFile(MakeAniStar()));
 }
 
 void WriteTimeSync(const std::string& dir) {
   TTimeSyncTable table{};
   for (size_t i = 0; i < std::size(PartMoments); ++i) table[i] = PartMoments[i];
-  WriteFileBytes(dir + "/timesync.dat", EncodeTimeSync(table));
+  WriteBytes(dir + "/timesync.dat", EncodeTimeSync(table));
 }
 
 }  // namespace

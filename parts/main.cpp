@@ -1,11 +1,13 @@
 // The demo program: its options choose how the picture is shown and where
 // the data is. A command line that cannot be run ends with the usage, before
-// any window.
+// any window. It lives with the parts because it hands their table to the
+// main loop.
 #include <iostream>
 
 #include "Ambrel2.h"
 #include "Tavix.h"
 #include "tvOptions.h"
+#include "tvParts.h"
 
 int main(int argc, char** argv) {
   TTavixOptions options;
@@ -26,5 +28,5 @@ int main(int argc, char** argv) {
   TDisplayChoice display;
   display.Screen = options.Screen;
   SetDisplayChoice(display);
-  return RunTavix(options.DataDir);
+  return RunTavix(ShowParts(), options.DataDir);
 }
