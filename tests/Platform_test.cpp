@@ -27,6 +27,7 @@
 #include "Ambrel2.h"
 #include "ShowFrames.h"
 #include "SpineSupport.h"
+#include "tvParts.h"
 
 namespace {
 
@@ -247,7 +248,7 @@ TEST(Music, AnErrorExitDuringTheLoadingFinishesTheDecodingFirst) {
   const auto before = threads();
   THeadlessOptions options;
   options.DataDir = data.Folder();
-  ASSERT_EQ(RunHeadless(options).ExitCode, 1);
+  ASSERT_EQ(RunHeadless(ShowParts(), options).ExitCode, 1);
   EXPECT_EQ(threads(), before);
   EXPECT_EQ(MusicSampleCount(), 0);
 }
