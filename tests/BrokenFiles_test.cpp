@@ -1,14 +1,10 @@
-// The missing-file and damaged-file matrices: a private copy of the data
-// without one file, or with one file of every format cut short or replaced
-// by a file announcing a huge count or size (or, for the models the set-ups
-// read, holding no mesh or a mesh without vertices), played headless in a child process on an
-// empty table (the start-up, then one frame of every part). Each ends the
-// way the user was promised: a missing model, brush, material, grass map or
-// table stops the program with "Cannot open file <name>", a damaged one with
-// an error naming the file and what is wrong; a missing or damaged picture
-// gives its loader's message and the show plays on; without the music the
-// show plays on silently. The grass map "tavixm.bmp" is read as data, not
-// as a picture. Never a crash, a hang or a GL error.
+// The missing-file and damaged-file matrices: the data without one file, or
+// with one file cut short, announcing a huge count or size, or holding no
+// mesh, played headless in a child process on an empty table. A missing or
+// damaged model, brush, material, grass map or table stops the program with
+// an error naming the file; a picture gives its loader's message and the
+// music's absence silence, and the show plays on. Never a crash, a hang or a
+// GL error.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -45,8 +41,7 @@ TFileCase Missing(const std::string& file) {
   return {name, file, {}, "Error", "Cannot open file " + file};
 }
 
-// Every file of the data folder, and none. Hidden files are the generator's
-// own bookkeeping, not the demo's.
+// Every file of the data folder but the generator's hidden ones, and none.
 std::vector<TFileCase> MissingCases() {
   std::vector<TFileCase> cases{{"Nothing", "", {}, "", ""}};
   if (!HaveDemoData()) return cases;
@@ -57,8 +52,7 @@ std::vector<TFileCase> MissingCases() {
 
 void Halve(TBytes& b) { b.resize(b.size() / 2); }
 
-// The file's bytes replaced by those of a reader's regression file, which
-// announces a count or size far beyond what it holds.
+// The bytes of a regression file announcing a count or size it does not hold.
 std::function<void(TBytes&)> Regression(const std::string& name) {
   return [name](TBytes& b) {
     b = ReadBytes(std::string(TAVIX_SOURCE_DIR) + "/tests/regressions/" + name);
@@ -66,7 +60,6 @@ std::function<void(TBytes&)> Regression(const std::string& name) {
   };
 }
 
-// A model file holding no mesh.
 void NoMeshes(TBytes& b) { b = {0x4D, 0x4D, 6, 0, 0, 0}; }
 
 std::vector<TFileCase> DamagedCases() {
@@ -137,7 +130,6 @@ TEST_P(BrokenFile, EndsAsPromised) {
   }
 }
 
-// Names the case in test listings instead of dumping its bytes.
 void PrintTo(const TFileCase& c, std::ostream* out) { *out << c.Name; }
 
 std::string Name(const ::testing::TestParamInfo<TFileCase>& info) { return info.param.Name; }

@@ -1,8 +1,6 @@
-// Pictures and materials: the decoders on pictures written by ImageMagick
-// (upright rows, channel order, odd widths, run-length packets, alpha) and
-// the exact message of every refusal; the loaders' uploads, messages, dispatch
-// and stored images; the texture registry; the material file; and the GL
-// state each kind of material sets, read back from an offscreen context.
+// Pictures and materials: the decoders on ImageMagick's pictures, their
+// refusals and limits; the loaders, the texture registry, the material file
+// and the GL state each kind of material sets.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -23,8 +21,7 @@
 #include "TGA.h"
 
 // The largest single allocation since the last reset: from this program's
-// operator new, or under ASan (whose operator new stays) from its hook on
-// every malloc, libjpeg's included.
+// operator new, or under ASan from its hook on every malloc, libjpeg's too.
 namespace {
 std::atomic<size_t> largestAllocation{0};
 
@@ -269,8 +266,6 @@ TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
 // the picture it announces is refused before the allocation (run-length data
 // may expand 128 times, no more).
 TEST(Decoders, EveryRefusalGivesItsLoadersMessageWithoutThePicturesAllocation) {
-  // Truncated and oversized files of every kind are the damaged-file
-  // matrix's; these are the refusals a whole run does not reach.
   const std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp"), jpeg = PictureFixtureBytes("halves.jpg");
   std::vector<uint8_t> palette = bmp, oneRow = bmp, tiny = BmpHeader(4096, 4096, 6);
   std::vector<uint8_t> run = TgaHeader(10, 0, 1, 129, 24), bigRun = TgaHeader(10, 0, 4096, 4096, 24);
