@@ -18,6 +18,7 @@
 #include "AmbSystem.h"
 #include "EngineSupport.h"
 #include "ModelsBytes.h"
+#include "SpineSupport.h"
 #include "TGA.h"
 
 // The largest single allocation since the last reset: from this program's
@@ -206,13 +207,9 @@ std::string MaterialState(uint32_t texture) {
 // A GL context, and every message box recorded instead of shown.
 class GLTextures : public ::testing::Test {
  protected:
-  void SetUp() override {
-    PrepareGL();
-    SetMessageSink(
-        [this](const std::string& caption, const std::string& text) { Messages.emplace_back(caption, text); });
-  }
-  void TearDown() override { SetMessageSink(nullptr); }
-  std::vector<std::pair<std::string, std::string>> Messages;  // caption, text
+  void SetUp() override { PrepareGL(); }
+  spine::TMessageLog Log;
+  const std::vector<std::string>& Messages = Log.Shown;
 };
 
 }  // namespace
@@ -340,13 +337,11 @@ TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessag
                LoadTgaFile(cut, texture, false));
   EXPECT_THROW(LoadTgaMipmapped(WriteScratchFile("short.tga", std::vector<uint8_t>(5, 0)), texture), EFileError);
   EXPECT_EQ(texture, 1234u);
-  using M = std::pair<std::string, std::string>;
   EXPECT_EQ(Messages,
-            (std::vector<M>{{"TGA Texture", "File not found  - " + none + ".tga"},
-                            {"TGA Texture", "File not found  - " + none + ".tga"},
-                            {"BMP Unit", "Error opening " + none + ".bmp"},
-                            {"BMP Unit", "Couldn't load JPG - \"" + none + ".jpg\""},
-                            {"TGA File Error", "Couldn't load \"" + cut + "\". Only 24 and 32bit TGA supported."}}));
+            (std::vector<std::string>{
+                "TGA Texture: File not found  - " + none + ".tga", "TGA Texture: File not found  - " + none + ".tga",
+                "BMP Unit: Error opening " + none + ".bmp", "BMP Unit: Couldn't load JPG - \"" + none + ".jpg\"",
+                "TGA File Error: Couldn't load \"" + cut + "\". Only 24 and 32bit TGA supported."}));
 }
 
 TEST_F(GLTextures, DispatchGoesByTheUpperCasedLastFourCharactersAndStoredImagesByTheFirstDot) {
@@ -371,10 +366,9 @@ TEST_F(GLTextures, DispatchGoesByTheUpperCasedLastFourCharactersAndStoredImagesB
   EXPECT_FALSE(LoadJpgFile("nodot", texture, true) || LoadBmpFile("logo.bmp", texture, true) ||
                LoadBmpFile("broken.bmp", texture, true));
   EXPECT_EQ(texture, 55555u);
-  using M = std::pair<std::string, std::string>;
-  EXPECT_EQ(Messages, (std::vector<M>{{"JPG Texture", "File not found in resource - nodot"},
-                                      {"BMP Texture", "File not found in resource - logo.bmp"},
-                                      {"BMP Unit", "Unable to read from resource - broken.bmp"}}));
+  EXPECT_EQ(Messages, (std::vector<std::string>{"JPG Texture: File not found in resource - nodot",
+                                                "BMP Texture: File not found in resource - logo.bmp",
+                                                "BMP Unit: Unable to read from resource - broken.bmp"}));
 }
 
 TEST(MaterialFile, FieldsComeInFileOrderAndAShortFileLeavesTheRest) {
