@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "CaptureOptions.h"
+#include "EngineSupport.h"
 #include "SpineSupport.h"
 #include "tvOptions.h"
 
@@ -19,7 +20,6 @@ using namespace spine;
 
 const std::string Build = TAVIX_BUILD_DIR;
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 // The end of a long output (the capture tool's progress comes first).
 std::string Tail(const std::string& text) { return text.substr(text.size() > 400 ? text.size() - 400 : 0); }
 
