@@ -63,7 +63,6 @@ TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
   EXPECT_EQ(o.AtMoments, (std::vector<int32_t>{100, 900}));
   EXPECT_DOUBLE_EQ(MsPerFrame(ParseCaptureOptions({})), 1000.0 / 60.0);
   EXPECT_TRUE(ParseCaptureOptions({"--help"}).Help && ParseCaptureOptions({"-h"}).Help);
-  EXPECT_TRUE(ParseCaptureOptions({"--version"}).Version);
   EXPECT_EQ(ParseCaptureOptions({"--fps", "25", "--fps", "30"}).Fps, 30u);  // the last one counts
   EXPECT_NE(CaptureHelpText().find("--bench"), std::string::npos);
 }

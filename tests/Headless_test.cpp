@@ -23,9 +23,7 @@ bool HaveData() { return std::filesystem::exists(std::string(TAVIX_DATA_DIR) + "
 std::string Parsed(const std::vector<std::string>& args) {
   try {
     const TTavixOptions o = ParseTavixOptions(args);
-    return o.Help      ? "help"
-           : o.Version ? "version"
-                       : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir;
+    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir;
   } catch (const ETavixUsage& e) {
     return e.what();
   }
@@ -40,7 +38,6 @@ TEST(DisplayOptions, ParseAndRefuse) {
       {{"-h"}, "help"},
       {{"--windowed"}, "unknown option \"--windowed\""},
       {{"data"}, "unknown option \"data\""},
-      {{"--version"}, "version"},
       {{"--window", "--data", "/opt/demo"}, "window/opt/demo"},
       {{"--data"}, "--data: 1 required DIR missing"},
       {{"--data", ""}, "--data needs a folder"},
