@@ -1,7 +1,5 @@
-// The capture tool: its command line and key scripts, the contact sheet and
-// frame-time pieces, and whole runs of tavix-capture on the built data
-// (frames at moments against the picture suite's references, part pictures
-// on the contact sheet, video with its music, a failed output).
+// The capture tool: its command line, key scripts and pieces, and whole runs
+// of tavix-capture on the built data.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <tuple>
 
 #include "AmbInput.h"
 #include "CaptureImage.h"
@@ -19,32 +17,19 @@
 #include "FrameTimes.h"
 #include "KeyScript.h"
 #include "ShowFrames.h"
+#include "SpineSupport.h"
 #include "VideoPipe.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void WriteText(const std::string& fileName, const std::string& text) { std::ofstream(fileName) << text; }
+using spine::RunCommand;
+using spine::WriteBytes;
 
-struct TToolRun {
-  int Status = -1;
-  std::string Output;  // stdout and stderr together
-};
-
-// Reads what a command prints, stderr included.
-TToolRun Capture(const std::string& command) {
-  TToolRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+spine::TCommandRun RunTool(const std::string& arguments) {
+  return RunCommand(std::string(TAVIX_CAPTURE_EXE) + " " + arguments);
 }
-
-TToolRun RunTool(const std::string& arguments) { return Capture(std::string(TAVIX_CAPTURE_EXE) + " " + arguments); }
 
 std::string Arg(const std::string& path) { return "'" + path + "'"; }
 
@@ -56,8 +41,8 @@ std::string FramePicture(const std::string& folder, size_t index) {
 
 // One field of one stream of a media file, as ffprobe reports it.
 std::string Probe(const std::string& stream, const std::string& field, const std::string& file) {
-  return Capture("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries stream=" + field +
-                 " -of csv=p=0 " + Arg(file))
+  return RunCommand("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries stream=" + field +
+                    " -of csv=p=0 " + Arg(file))
       .Output;
 }
 
@@ -69,22 +54,13 @@ TRgbImage Crop(const TRgbImage& image, int x, int y, int width, int height) {
 
 }  // namespace
 
-// ---- command line and key scripts ------------------------------------------
-
 TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
   const TCaptureOptions o = ParseCaptureOptions(
       {"--data",   "d",  "--fps",   "25",    "--at",   "900,100,900", "--out",    "o", "--parts",   "p",
        "--offset", "40", "--video", "v.mp4", "--keys", "k.txt",       "--frames", "f", "--part-ms", "3000"});
-  EXPECT_EQ(o.DataDir, "d");
-  EXPECT_EQ(o.Fps, 25u);
+  EXPECT_EQ(o.DataDir + o.OutDir + o.PartsDir + o.VideoFile + o.KeysFile + o.FramesDir, "dopv.mp4k.txtf");
+  EXPECT_EQ(std::tuple(o.Fps, o.PartOffsetMs, o.PartMs), std::tuple(25u, 40u, 3000u));
   EXPECT_EQ(o.AtMoments, (std::vector<int32_t>{100, 900}));
-  EXPECT_EQ(o.OutDir, "o");
-  EXPECT_EQ(o.PartsDir, "p");
-  EXPECT_EQ(o.PartOffsetMs, 40u);
-  EXPECT_EQ(o.VideoFile, "v.mp4");
-  EXPECT_EQ(o.KeysFile, "k.txt");
-  EXPECT_EQ(o.FramesDir, "f");
-  EXPECT_EQ(o.PartMs, 3000u);
   EXPECT_DOUBLE_EQ(MsPerFrame(ParseCaptureOptions({})), 1000.0 / 60.0);
   EXPECT_TRUE(ParseCaptureOptions({"--help"}).Help && ParseCaptureOptions({"-h"}).Help);
   EXPECT_EQ(ParseCaptureOptions({"--fps", "25", "--fps", "30"}).Fps, 30u);  // the last one counts
@@ -96,7 +72,6 @@ TEST(CaptureOptions, RejectsWhatCannotRunInItsOwnWords) {
       {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"},
       {{"frames"}, "unknown option \"frames\" (see --help)"},
       {{"--fps"}, "--fps needs a value"},
-      {{"--data"}, "--data needs a value"},
       {{"--fps", "0"}, "--fps expects a whole number from 1 to 1000, not \"0\""},
       {{"--fps", "12x"}, "--fps expects a whole number from 1 to 1000, not \"12x\""},
       {{"--at", "1,,2"}, "--at expects a whole number from 0 to 2147483647, not \"\""},
@@ -135,8 +110,6 @@ TEST(KeyScript, ErrorsNameTheScriptAndLine) {
   }
 }
 
-// ---- pieces ---------------------------------------------------------------
-
 TEST(FrameTimes, NearestRankStatisticsWithoutTheFixedStartUpFrames) {
   std::vector<double> samples;
   for (int i = 100; i >= 1; --i) samples.push_back(i);
@@ -158,17 +131,16 @@ TEST(FrameTimes, NearestRankStatisticsWithoutTheFixedStartUpFrames) {
   EXPECT_FALSE(IsFixedStartUpFrame(321, 3401, false, 0));
 }
 
-// Pictures that round-trip are those of the picture suite and of whole runs.
 TEST(CapturePictures, ReadAndWriteErrorsThrow) {
   const TDemoData folder;
-  WriteText(folder.Path("b.png"), "not a picture");
+  WriteBytes(folder.Path("b.png"), "not a picture");
   EXPECT_THROW(ReadPng(folder.Path("b.png")), std::runtime_error);
   EXPECT_THROW(WritePng(folder.Path("none/c.png"), TRgbImage(3, 2)), std::runtime_error);
 }
 
 TEST(VideoPipe, PathsReachTheShellUnchanged) {
   const std::string path = "/tmp/it's a \"show\" $HOME `x`.mp4";
-  EXPECT_EQ(Capture("printf %s " + ShellQuote(path)).Output, path);
+  EXPECT_EQ(RunCommand("printf %s " + ShellQuote(path)).Output, path);
   EXPECT_FALSE(FindProgram("sh").empty());
   EXPECT_TRUE(FindProgram("no-such-program-here").empty());
 }
@@ -182,23 +154,21 @@ TEST(CaptureSetup, ClearErrorsForUnusableFolders) {
   EXPECT_TRUE(fs::is_directory(PrepareOutputFolder(withoutTable.Path("new/out"))));
 }
 
-// ---- whole runs -----------------------------------------------------------
-
 TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
   // An encoder that dies after a few hundred kilobytes, during the wait
   // screen. Had the show played on, its keys would have cleared and saved
   // the time-sync table at 3.9 s.
   const TDemoData data;
   const std::vector<uint8_t> table = ReadBytes(data.Path("timesync.dat"));
-  WriteText(data.Path("ffmpeg"), "#!/bin/sh\nhead -c 300000 >/dev/null\nexit 3\n");
+  WriteBytes(data.Path("ffmpeg"), "#!/bin/sh\nhead -c 300000 >/dev/null\nexit 3\n");
   fs::permissions(data.Path("ffmpeg"), fs::perms::owner_all);
-  WriteText(data.Path("keys.txt"), "c 3900\ns 3900\n");
+  WriteBytes(data.Path("keys.txt"), "c 3900\ns 3900\n");
   const std::string path = std::getenv("PATH");
   setenv("PATH", (data.Folder() + ":" + path).c_str(), 1);
-  const TToolRun result = RunTool("--fps 250 --data " + Arg(data.Folder()) + " --keys " + Arg(data.Path("keys.txt")) +
-                                  " --video " + Arg(data.Path("show.mp4")));
+  const spine::TCommandRun result = RunTool("--fps 250 --data " + Arg(data.Folder()) + " --keys " +
+                                            Arg(data.Path("keys.txt")) + " --video " + Arg(data.Path("show.mp4")));
   setenv("PATH", path.c_str(), 1);
-  EXPECT_EQ(result.Status, 1) << result.Output;
+  EXPECT_EQ(result.ExitStatus, 1) << result.Output;
   const std::string reason = "Cannot write the video " + data.Path("show.mp4") +
                              ": ffmpeg stopped taking frames (Broken pipe; ffmpeg exited with status 3)";
   EXPECT_NE(result.Output.find(reason), std::string::npos) << result.Output;
@@ -210,8 +180,8 @@ TEST(CaptureRun, AFailedOutputEndsTheRunWithItsNameAndReason) {
 // the same moments on the same schedule: the title's fade and the fountain.
 TEST(CaptureRun, MomentsMatchThePictureReferences) {
   const TDemoData folder;
-  const TToolRun result = RunTool("--fps 60 --part-ms 3000 --at 4250,12000 --out " + Arg(folder.Path("at")));
-  ASSERT_EQ(result.Status, 0) << result.Output;
+  const spine::TCommandRun result = RunTool("--fps 60 --part-ms 3000 --at 4250,12000 --out " + Arg(folder.Path("at")));
+  ASSERT_EQ(result.ExitStatus, 0) << result.Output;
   for (const char* moment : {"4250", "12000"}) {
     const TRgbImage frame = ReadPng(folder.Path("at/at-") + moment + ".png");
     const TRgbImage reference = ReadPng(std::string(TAVIX_SOURCE_DIR) + "/tests/pictures/at-" + moment + ".png");
@@ -225,8 +195,9 @@ TEST(CaptureRun, MomentsMatchThePictureReferences) {
 // tile is its part picture shrunk by four, the mean of each 4 x 4 block.
 TEST(CaptureRun, ContactSheetHoldsEveryPartInOrder) {
   const TDemoData folder;
-  const TToolRun result = RunTool("--fps 20 --part-ms 800 --parts " + Arg(folder.Path("parts")) + " --offset 500");
-  ASSERT_EQ(result.Status, 0) << result.Output;
+  const spine::TCommandRun result =
+      RunTool("--fps 20 --part-ms 800 --parts " + Arg(folder.Path("parts")) + " --offset 500");
+  ASSERT_EQ(result.ExitStatus, 0) << result.Output;
   const TRgbImage sheet = ReadPng(folder.Path("parts/contact-sheet.png"));
   EXPECT_EQ(std::make_pair(sheet.Width, sheet.Height), std::make_pair(840, 536));
   for (int i = 0; i < 12; ++i) {
@@ -248,11 +219,11 @@ TEST(CaptureRun, ContactSheetHoldsEveryPartInOrder) {
 TEST(CaptureRun, VideoHasEveryFrameAndTheMusicAtItsMoment) {
   if (FindProgram("ffmpeg").empty() || FindProgram("ffprobe").empty()) GTEST_SKIP() << "ffmpeg is not installed";
   const TDemoData folder;
-  WriteText(folder.Path("keys.txt"), "Escape 2500\n");
-  const TToolRun result =
+  WriteBytes(folder.Path("keys.txt"), "Escape 2500\n");
+  const spine::TCommandRun result =
       RunTool("--fps 60 --video " + Arg(folder.Path("show.mp4")) + " --frames " + Arg(folder.Path("f")) +
               " --at 0 --out " + Arg(folder.Path("at")) + " --keys " + Arg(folder.Path("keys.txt")));
-  ASSERT_EQ(result.Status, 0) << result.Output;
+  ASSERT_EQ(result.ExitStatus, 0) << result.Output;
   // The start-up shows "Loading timesync" and "Ready" after starting the
   // music, so the music starts two frames before the show's first frame.
   const TRgbImage first = ReadPng(folder.Path("at/at-0.png"));

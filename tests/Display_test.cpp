@@ -1,10 +1,7 @@
-// The window code on a real X server: a private Xvfb with a black
-// 1280 x 1024 screen, keys typed with xdotool, the screen read back with
-// XGetImage. Fullscreen shows the 800 x 600 frame at 1280 x 960 between
-// 32-pixel bars; Alt+Enter goes to an 800 x 600 window and back without
-// starting the test shake (Return alone starts it); a message box raised in
-// fullscreen leaves it and comes back. The program's --window and
-// --fullscreen reach the window, and a close request does not end the demo.
+// The window code on a private Xvfb (black 1280 x 1024 screen), keys typed
+// with xdotool, the screen read back with XGetImage: fullscreen, Alt+Enter,
+// a message box in fullscreen, the program's display options and a close
+// request.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -65,15 +62,13 @@ struct TXServer {
   ::Display* Display = nullptr;
 };
 
-bool Xdo(const std::string& args) { return std::system(("timeout 120 xdotool " + args).c_str()) == 0; }
+bool Xdo(const std::string& args) { return RunCommand("timeout 120 xdotool " + args).ExitStatus == 0; }
 
 // The visible window of that title, waited for; 0 when none comes.
 Window FindWindow(const std::string& title) {
-  FILE* found = popen(("timeout 120 xdotool search --sync --onlyvisible --name '^" + title + "$'").c_str(), "r");
-  unsigned long id = 0;
-  if (found && std::fscanf(found, "%lu", &id) != 1) id = 0;
-  if (found) pclose(found);
-  return id;
+  return std::strtoul(
+      RunCommand("timeout 120 xdotool search --sync --onlyvisible --name '^" + title + "$'").Output.c_str(), nullptr,
+      10);
 }
 
 // Where a window is on the screen, as "x,y wxh".
@@ -150,7 +145,7 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
   for (const auto& step : steps) {
     EXPECT_TRUE(!*step.Keys || Xdo("windowfocus --sync " + std::to_string(id) + " " + step.Keys)) << step.Keys;
     if (step.MessageBox) {
-      EXPECT_TRUE(Xdo("search --sync --onlyvisible --name '^Error$' windowfocus --sync key Return &"));
+      EXPECT_TRUE(Xdo("search --sync --onlyvisible --name '^Error$' windowfocus --sync key Return >/dev/null 2>&1 &"));
       ShowMessage("Error", "Cannot open file load.jpg");
     }
     ShakeStart = 0;
@@ -201,12 +196,8 @@ TEST(Display, TheProgramOpensTheWindowAskedForAndIgnoresACloseRequest) {
     ASSERT_NE(server.Display, nullptr);
     const TScratchFolder folder;
     const TShowData data(folder.Path);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (chdir(folder.Path.c_str()) == 0) execl(TAVIX_EXE, "tavix", option, static_cast<char*>(nullptr));
-      _exit(127);
-    }
+    const pid_t pid = StartProgram(folder.Path, TAVIX_EXE, option);
+    ASSERT_GT(pid, 0);
     const Window id = FindWindow("Tavix");
     const auto placed = [&](const std::string& place) {
       return Eventually([&] { return Place(server.Display, id) == place; });

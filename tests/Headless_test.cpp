@@ -1,6 +1,5 @@
-// The whole program: its command line (the display options, the usage for
-// one that cannot be run), where it looks for its data, and SIGINT or
-// SIGTERM ending the show as Escape does.
+// The whole program: its command line, where it looks for its data, and
+// the stop signals.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +22,8 @@ bool HaveData() { return std::filesystem::exists(std::string(TAVIX_DATA_DIR) + "
 // What a command line asks for, or why it cannot be run.
 std::string Parsed(const std::vector<std::string>& args) {
   try {
-    const TTavixOptions options = ParseTavixOptions(args);
-    return options.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(options.Screen)];
+    const TTavixOptions o = ParseTavixOptions(args);
+    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir;
   } catch (const ETavixUsage& e) {
     return e.what();
   }
@@ -39,6 +38,9 @@ TEST(DisplayOptions, ParseAndRefuse) {
       {{"-h"}, "help"},
       {{"--windowed"}, "unknown option \"--windowed\""},
       {{"data"}, "unknown option \"data\""},
+      {{"--window", "--data", "/opt/demo"}, "window/opt/demo"},
+      {{"--data"}, "--data: 1 required DIR missing"},
+      {{"--data", ""}, "--data needs a folder"},
       {{"--window", "--fullscreen"}, "--window and --fullscreen cannot be used together"}};
   for (const auto& [args, meaning] : cases) EXPECT_EQ(Parsed(args), meaning);
   for (const char* word : {"--window", "--fullscreen", "--help", "Alt+Enter", "Escape"})
@@ -48,12 +50,8 @@ TEST(DisplayOptions, ParseAndRefuse) {
 // A command line that cannot be run ends with the usage and status 2 before
 // any window is tried (here one could not be made at all).
 TEST(Program, RefusesUnknownOptionsWithTheUsage) {
-  FILE* pipe = popen("SDL_VIDEODRIVER=no-such-driver " TAVIX_EXE " --bogus 2>&1", "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 2);
+  const auto [status, output] = RunCommand("SDL_VIDEODRIVER=no-such-driver " TAVIX_EXE " --bogus");
+  EXPECT_EQ(status, 2);
   EXPECT_EQ(output.rfind("tavix: unknown option \"--bogus\"\n\nUsage: tavix", 0), 0u) << output;
   EXPECT_EQ(output.find("Failed to register the window class!"), std::string::npos) << output;
 }
@@ -63,20 +61,6 @@ bool CatchesSignal(pid_t pid, int number) {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (number - 1)) & 1;
   return false;
-}
-
-// The program started in the folder, offscreen and silent, its stderr kept
-// in the folder's stderr.txt.
-pid_t StartProgram(const std::string& folder, const std::string& program = TAVIX_EXE) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0 || !freopen("stderr.txt", "w", stderr)) _exit(126);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    execl(program.c_str(), "tavix", "--window", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return pid;
 }
 
 // Started from a folder with a "data" of its own, the program plays that
@@ -92,7 +76,7 @@ TEST(Program, EndsOnAStopSignal) {
   for (const auto& [first, second, ending] : cases) {
     TScratchFolder folder;
     const TShowData data(folder.Path);
-    const pid_t pid = StartProgram(folder.Path);
+    const pid_t pid = StartProgram(folder.Path, TAVIX_EXE, "--window");
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(second ? Eventually([&] { return CatchesSignal(pid, first); }) : data.ShowBegins()) << first;
     kill(pid, first);
@@ -120,14 +104,16 @@ TEST(Program, LooksForItsDataInTheCurrentFolderFirst) {
       std::filesystem::create_directory(folder.File("bin"));
       std::filesystem::copy_file(TAVIX_EXE, program);
     }
-    const pid_t pid = StartProgram(folder.Path, program);
+    const pid_t pid = StartProgram(folder.Path, program, "--window");
     ASSERT_GT(pid, 0);
     EXPECT_EQ(Ending(pid, 120), "status 1") << dataHere;
     const std::string messages = "BMP Unit: Couldn't load JPG - \"load.jpg\"\nError: Cannot open file star.aab\n";
     const std::string lookedIn = dataHere ? "" : "tavix: no data folder found; looked in: ";
     const std::string err = ReadBytes(folder.File("stderr.txt"));
     EXPECT_EQ(err.substr(0, lookedIn.size()), lookedIn) << err;
-    EXPECT_TRUE(err.size() >= messages.size() && err.compare(err.size() - messages.size(), messages.size(), messages) == 0) << err;
+    EXPECT_TRUE(err.size() >= messages.size() &&
+                err.compare(err.size() - messages.size(), messages.size(), messages) == 0)
+        << err;
   }
 }
 

@@ -1,10 +1,7 @@
-// The program as installed: a DESTDIR install played headless from an
-// unrelated folder with its data folder read-only (the operator's table then
-// lives in the user's folder), the Debian package's files and control fields,
-// and the manual pages saying what --help says.
+// The program as installed (a DESTDIR install, its data read-only), the
+// Debian package, and the manual pages saying what --help says.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +9,7 @@
 #include <sstream>
 
 #include "CaptureOptions.h"
+#include "EngineSupport.h"
 #include "SpineSupport.h"
 #include "tvOptions.h"
 
@@ -22,23 +20,6 @@ using namespace spine;
 
 const std::string Build = TAVIX_BUILD_DIR;
 
-struct TRun {
-  int Status = -1;
-  std::string Output;  // stdout and stderr
-};
-
-TRun Shell(const std::string& command) {
-  TRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 // The end of a long output (the capture tool's progress comes first).
 std::string Tail(const std::string& text) { return text.substr(text.size() > 400 ? text.size() - 400 : 0); }
 
@@ -58,7 +39,8 @@ std::string Headless(const std::string& home) {
 TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
   TScratchFolder root;
   chmod(root.Path.c_str(), 0755);
-  ASSERT_EQ(Shell("DESTDIR=" + root.Path + " " CMAKE_COMMAND " --install " + Build + " --prefix /usr").Status, 0);
+  ASSERT_EQ(RunCommand("DESTDIR=" + root.Path + " " CMAKE_COMMAND " --install " + Build + " --prefix /usr").ExitStatus,
+            0);
   const std::string bin = root.Path + "/usr/" TAVIX_INSTALL_BINDIR, data = root.Path + "/usr/" TAVIX_INSTALL_DATADIR;
   const std::string home = root.File("home"), table = ReadBytes(data + "/timesync.dat");
   // A "data" of the user's own in the folder a menu starts programs in.
@@ -68,8 +50,8 @@ TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
 
   // Clearing and saving past the key lock, the show then ends at once.
   WriteBytes(home + "/keys", "c 7000 7500\ns 7000 7500\nEscape 8000\n");
-  const TRun capture = Shell(Headless(home) + bin + "/tavix-capture --fps 100 --keys keys");
-  EXPECT_EQ(capture.Status, 0) << Tail(capture.Output);
+  const TCommandRun capture = RunCommand(Headless(home) + bin + "/tavix-capture --fps 100 --keys keys");
+  EXPECT_EQ(capture.ExitStatus, 0) << Tail(capture.Output);
   const std::string own = home + "/xdg/tavix/timesync.dat";
   EXPECT_TRUE(Contains(capture.Output, "saved to " + own)) << Tail(capture.Output);
   EXPECT_TRUE(ReadBytes(own) == std::string(804, '\0'));
@@ -77,15 +59,15 @@ TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
 
   // The empty table read back ends the real program after its start-up; the
   // guard only keeps a program that plays the installed table from hanging.
-  const TRun show = Shell(Headless(home) + "timeout 120 " + bin + "/tavix --window");
-  EXPECT_EQ(show.Status, 0) << show.Output;
+  const TCommandRun show = RunCommand(Headless(home) + "timeout 120 " + bin + "/tavix --window");
+  EXPECT_EQ(show.ExitStatus, 0) << show.Output;
   EXPECT_FALSE(Contains(show.Output, "Error")) << show.Output;
 
   // Without any data folder: where it looked, then the first missing file.
   chmod(data.c_str(), 0755);
   fs::rename(data, data + ".away");
-  const TRun lost = Shell(Headless(home) + bin + "/tavix --window");
-  EXPECT_EQ(lost.Status, 1);
+  const TCommandRun lost = RunCommand(Headless(home) + bin + "/tavix --window");
+  EXPECT_EQ(lost.ExitStatus, 1);
   EXPECT_TRUE(Contains(lost.Output, "looked in: data " + bin + "/data " + data)) << lost.Output;
   EXPECT_TRUE(Contains(lost.Output, "Cannot open file")) << lost.Output;
 }
@@ -93,13 +75,13 @@ TEST(Installed, FindsItsDataAndKeepsTheUsersTableBesideAReadOnlyInstall) {
 TEST(Installed, DebianPackage) {
   if (!TAVIX_GAMES_LAYOUT) GTEST_SKIP() << "a Debian package in section games is made in the games layout";
   TScratchFolder out;
-  const TRun cpack = Shell("cd " + Build + " && " CPACK_COMMAND " -G DEB -B " + out.Path);
-  ASSERT_EQ(cpack.Status, 0) << cpack.Output;
+  const TCommandRun cpack = RunCommand("cd " + Build + " && " CPACK_COMMAND " -G DEB -B " + out.Path);
+  ASSERT_EQ(cpack.ExitStatus, 0) << cpack.Output;
   std::string deb;
   for (const auto& entry : fs::directory_iterator(out.Path))
     if (entry.path().extension() == ".deb") deb = entry.path();
   ASSERT_EQ(fs::path(deb).filename().string().rfind("tavix_" TAVIX_VERSION "_", 0), 0u) << deb;
-  const TRun files = Shell("dpkg-deb -c " + deb);
+  const TCommandRun files = RunCommand("dpkg-deb -c " + deb);
   for (const std::string path :
        {"usr/" TAVIX_INSTALL_BINDIR "/tavix", "usr/" TAVIX_INSTALL_BINDIR "/tavix-capture",
         "usr/" TAVIX_INSTALL_DATADIR "/timesync.dat", "usr/" TAVIX_INSTALL_DATADIR "/logo.jpg",
@@ -108,12 +90,12 @@ TEST(Installed, DebianPackage) {
         "usr/share/man/man6/tavix.6.gz", "usr/share/man/man1/tavix-capture.1.gz", "usr/share/doc/tavix/copyright"})
     EXPECT_TRUE(Contains(files.Output, " ./" + path + "\n")) << path;
   EXPECT_FALSE(Contains(files.Output, ".generated"));
-  const TRun control = Shell("dpkg-deb -f " + deb + " Section Depends Description");
+  const TCommandRun control = RunCommand("dpkg-deb -f " + deb + " Section Depends Description");
   EXPECT_TRUE(Contains(control.Output, "Section: games\n")) << control.Output;
   EXPECT_TRUE(std::regex_search(control.Output, std::regex("Depends: .*libsdl2-2\\.0-0 \\(>= "))) << control.Output;
   EXPECT_TRUE(Contains(control.Output, "\n .\n The package also holds tavix-capture")) << control.Output;
-  const TRun lintian = Shell("lintian --fail-on error " + deb);
-  EXPECT_EQ(lintian.Status, 0) << lintian.Output;
+  const TCommandRun lintian = RunCommand("lintian --fail-on error " + deb);
+  EXPECT_EQ(lintian.ExitStatus, 0) << lintian.Output;
 }
 
 std::vector<std::string> Words(const std::string& text) {
@@ -148,15 +130,8 @@ TEST(Installed, ManPagesSayWhatHelpSays) {
   EXPECT_EQ(Words(ManSection(tavix, "OPTIONS")), Words(HelpBlock(TavixHelpText(), "  --")));
   EXPECT_EQ(Words(ManSection(tavix, "KEYS")), Words(HelpBlock(TavixHelpText(), "Keys:").substr(6)));
   EXPECT_EQ(Words(ManSection(capture, "OPTIONS")), Words(HelpBlock(CaptureHelpText(), "  --")));
-  const TRun version = Shell(Build + "/tavix --version && " + Build + "/tavix-capture --version");
+  const TCommandRun version = RunCommand(Build + "/tavix --version && " + Build + "/tavix-capture --version");
   EXPECT_EQ(version.Output, "tavix " TAVIX_VERSION "\ntavix-capture " TAVIX_VERSION "\n");
-}
-
-TEST(Installed, DataAndVersionOptions) {
-  EXPECT_EQ(ParseTavixOptions({"--window", "--data", "/opt/demo"}).DataDir, "/opt/demo");
-  EXPECT_TRUE(ParseTavixOptions({"--version"}).Version && ParseCaptureOptions({"--version"}).Version);
-  for (const auto& args : {std::vector<std::string>{"--data"}, {"--data", ""}})
-    EXPECT_THROW(ParseTavixOptions(args), ETavixUsage);
 }
 
 }  // namespace

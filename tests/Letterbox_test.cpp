@@ -1,7 +1,5 @@
-// Scene pieces in the demo's window that the show's pictures do not reach:
-// the letterbox without its picture (the picture suite sees it with one, the
-// file matrix sees the message when the picture is missing), and the wave
-// landscape with a material that blends.
+// Scene pieces the show's pictures do not reach: the letterbox without its
+// picture and the wave landscape with a material that blends.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 

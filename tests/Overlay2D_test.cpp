@@ -1,7 +1,5 @@
-// Window-pixel drawing beyond what the show's frames exercise, read back
-// from an offscreen window: pictures drawn by their lit bands, rotated and
-// tiled pictures, text with nothing or bytes outside the font, freed fonts,
-// and the fog modes.
+// 2D drawing beyond what the show's frames exercise, read back from an
+// offscreen window: lit bands, rotated and tiled pictures, text, fonts, fog.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 

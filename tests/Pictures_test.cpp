@@ -1,13 +1,9 @@
-// The show's pictures against reference frames: the demo plays headless at
-// 60 fps on a short table (part i begins at 8000 + 3000 i ms, and the last
-// part plays on to LastPartEndMs) and the frames at the moments below must
-// match tests/pictures/<name>.png within 2% per channel, every pixel; the GL
-// state each part hands on (read after its last frame) must match
-// tests/pictures/gl-state.txt, and every file there must belong to a moment.
-// The references were taken from a build before the changes meant to keep
-// them. TAVIX_WRITE_PICTURES=1 (that value only) writes them anew, for a
-// change that is meant to alter the show, and fails the run naming what it
-// wrote, so that a forgotten setting cannot pass.
+// The show's pictures: played headless at 60 fps on a short table (part i at
+// 8000 + 3000 i ms), the frames at the moments below must match
+// tests/pictures/<name>.png within 2% per channel and the GL state each part
+// hands on tests/pictures/gl-state.txt. TAVIX_WRITE_PICTURES=1 (that value
+// only) writes them anew for a change meant to alter the show, and fails the
+// run so that a forgotten setting cannot pass.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,8 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Start-up frames by their index: the wait screen, two loading screens and
-// the fade to black.
+// Start-up frames: the wait screen, two loading screens, the fade.
 const std::vector<uint64_t> StartUpFrames = {150, 301, 312, 360};
 // Two demo-clock moments in every part, -1 to 10, and one later in the last
 // part than the other parts last: the slime eased for 6 s on its way out.
@@ -36,10 +31,7 @@ constexpr uint32_t LastPartEndMs = 44100;
 const std::vector<int32_t> ShowMoments = {2500,  4250,  8500,  10500, 12000, 13800, 15000, 16800, 18000,
                                           19800, 21000, 22800, 24000, 25800, 27000, 28800, 30000, 31800,
                                           33000, 34800, 36000, 37800, 39000, 40800, 44000};
-// The first frames of parts that begin from what the part before left: the
-// fountain after the start-up's state, the first white wave after the ball,
-// the plane's heights from part 6 seen from above, the slime's echo of the
-// trail parts 4 to 6 painted.
+// First frames of parts that begin from what the part before left.
 const std::vector<int32_t> FirstFrameParts = {1, 4, 7, 8};
 
 std::string ReferenceFolder() { return std::string(TAVIX_SOURCE_DIR) + "/tests/pictures"; }
@@ -63,7 +55,6 @@ std::string GlStateText(const std::map<int32_t, std::string>& states) {
   return text;
 }
 
-// Plays the short show and keeps the frames at every moment, by name.
 TShowRecord PlayAndCapture() {
   const TDemoData data;
   std::vector<uint32_t> table = ShortScheduleMoments(3000);

@@ -1,7 +1,5 @@
-// Replays the files under tests/regressions through the reader entry points
-// the fuzz targets use. Each file is named after the class of fault it
-// carries; every one must be read or refused cleanly (the sanitizer build
-// sees out-of-bounds reads as failures too).
+// Replays tests/regressions (each file named after its fault) through the
+// fuzz targets' reader entry points: read or refused cleanly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,12 +29,8 @@ TReaderOutcome Replay(const fs::path& file) {
   return entry->Run(bytes.data(), bytes.size());
 }
 
-// A regression file is refused unless its fault is one the reader is meant
-// to absorb: run-length data running past the image is cut at the image's
-// end, an image without width is empty, and a time-sync file of any length
-// fills what it covers. Run-length data far too short for its image is
-// refused before the image is allocated. The demo's own files are accepted, so
-// the fuzzers start from inputs that reach deep into each reader.
+// A regression file is refused unless its fault is one the reader absorbs;
+// the demo's own files, the fuzzers' seeds, are accepted.
 TEST(Regressions, FilesAreRefusedUnlessTheirFaultIsAbsorbedAndTheDataIsAccepted) {
   const std::set<std::string> absorbed = {"rle_packet_past_image.tga", "overlong.dat", "partial_last_entry.dat",
                                           "zero_width.bmp"};

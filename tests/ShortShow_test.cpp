@@ -1,6 +1,5 @@
-// The whole program on a short time-sync table: dozens of frames of every
-// part. Cheap enough to run under the address and undefined-behaviour
-// sanitizers, where the full-length show would take too long.
+// Dozens of frames of every part on a short table: the whole show cheap
+// enough for the sanitizer build.
 #include <gtest/gtest.h>
 
 #include "ShowFrames.h"
@@ -9,8 +8,7 @@ namespace {
 
 TEST(ShortShow, EveryPartPlaysDozensOfFramesCleanly) {
   ASSERT_TRUE(HaveDemoData()) << "the build generates " TAVIX_DATA_DIR;
-  // Part i begins 1.5 s after part i - 1; the first moment lies past the
-  // start-up on the demo clock (set-ups and the 1.6 s fade).
+  // Parts 1.5 s apart, the first past the start-up's set-ups and fade.
   const TDemoData data;
   std::vector<uint32_t> table;
   for (uint32_t i = 0; i < 12; ++i) table.push_back(4000 + 1500 * i);

@@ -1,8 +1,6 @@
-// Pictures and materials: the decoders on pictures written by ImageMagick
-// (upright rows, channel order, odd widths, run-length packets, alpha) and
-// the exact message of every refusal; the loaders' uploads, messages, dispatch
-// and stored images; the texture registry; the material file; and the GL
-// state each kind of material sets, read back from an offscreen context.
+// Pictures and materials: the decoders on ImageMagick's pictures, their
+// refusals and limits; the loaders, the texture registry, the material file
+// and the GL state each kind of material sets.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -20,11 +18,11 @@
 #include "AmbSystem.h"
 #include "EngineSupport.h"
 #include "ModelsBytes.h"
+#include "SpineSupport.h"
 #include "TGA.h"
 
 // The largest single allocation since the last reset: from this program's
-// operator new, or under ASan (whose operator new stays) from its hook on
-// every malloc, libjpeg's included.
+// operator new, or under ASan from its hook on every malloc, libjpeg's too.
 namespace {
 std::atomic<size_t> largestAllocation{0};
 
@@ -209,13 +207,9 @@ std::string MaterialState(uint32_t texture) {
 // A GL context, and every message box recorded instead of shown.
 class GLTextures : public ::testing::Test {
  protected:
-  void SetUp() override {
-    PrepareGL();
-    SetMessageSink(
-        [this](const std::string& caption, const std::string& text) { Messages.emplace_back(caption, text); });
-  }
-  void TearDown() override { SetMessageSink(nullptr); }
-  std::vector<std::pair<std::string, std::string>> Messages;  // caption, text
+  void SetUp() override { PrepareGL(); }
+  spine::TMessageLog Log;
+  const std::vector<std::string>& Messages = Log.Shown;
 };
 
 }  // namespace
@@ -269,8 +263,6 @@ TEST(Decoders, ImageMagickPicturesComeOutUprightWithTheirChannelsInPlace) {
 // the picture it announces is refused before the allocation (run-length data
 // may expand 128 times, no more).
 TEST(Decoders, EveryRefusalGivesItsLoadersMessageWithoutThePicturesAllocation) {
-  // Truncated and oversized files of every kind are the damaged-file
-  // matrix's; these are the refusals a whole run does not reach.
   const std::vector<uint8_t> bmp = PictureFixtureBytes("rgb24.bmp"), jpeg = PictureFixtureBytes("halves.jpg");
   std::vector<uint8_t> palette = bmp, oneRow = bmp, tiny = BmpHeader(4096, 4096, 6);
   std::vector<uint8_t> run = TgaHeader(10, 0, 1, 129, 24), bigRun = TgaHeader(10, 0, 4096, 4096, 24);
@@ -345,13 +337,11 @@ TEST_F(GLTextures, LoadersUploadUprightTexturesWithTheirFiltersOrShowTheirMessag
                LoadTgaFile(cut, texture, false));
   EXPECT_THROW(LoadTgaMipmapped(WriteScratchFile("short.tga", std::vector<uint8_t>(5, 0)), texture), EFileError);
   EXPECT_EQ(texture, 1234u);
-  using M = std::pair<std::string, std::string>;
   EXPECT_EQ(Messages,
-            (std::vector<M>{{"TGA Texture", "File not found  - " + none + ".tga"},
-                            {"TGA Texture", "File not found  - " + none + ".tga"},
-                            {"BMP Unit", "Error opening " + none + ".bmp"},
-                            {"BMP Unit", "Couldn't load JPG - \"" + none + ".jpg\""},
-                            {"TGA File Error", "Couldn't load \"" + cut + "\". Only 24 and 32bit TGA supported."}}));
+            (std::vector<std::string>{
+                "TGA Texture: File not found  - " + none + ".tga", "TGA Texture: File not found  - " + none + ".tga",
+                "BMP Unit: Error opening " + none + ".bmp", "BMP Unit: Couldn't load JPG - \"" + none + ".jpg\"",
+                "TGA File Error: Couldn't load \"" + cut + "\". Only 24 and 32bit TGA supported."}));
 }
 
 TEST_F(GLTextures, DispatchGoesByTheUpperCasedLastFourCharactersAndStoredImagesByTheFirstDot) {
@@ -376,10 +366,9 @@ TEST_F(GLTextures, DispatchGoesByTheUpperCasedLastFourCharactersAndStoredImagesB
   EXPECT_FALSE(LoadJpgFile("nodot", texture, true) || LoadBmpFile("logo.bmp", texture, true) ||
                LoadBmpFile("broken.bmp", texture, true));
   EXPECT_EQ(texture, 55555u);
-  using M = std::pair<std::string, std::string>;
-  EXPECT_EQ(Messages, (std::vector<M>{{"JPG Texture", "File not found in resource - nodot"},
-                                      {"BMP Texture", "File not found in resource - logo.bmp"},
-                                      {"BMP Unit", "Unable to read from resource - broken.bmp"}}));
+  EXPECT_EQ(Messages, (std::vector<std::string>{"JPG Texture: File not found in resource - nodot",
+                                                "BMP Texture: File not found in resource - logo.bmp",
+                                                "BMP Unit: Unable to read from resource - broken.bmp"}));
 }
 
 TEST(MaterialFile, FieldsComeInFileOrderAndAShortFileLeavesTheRest) {

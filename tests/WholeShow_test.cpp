@@ -1,7 +1,6 @@
-// The whole show once, on the virtual clock at a coarse 50 ms a frame with
-// the generated data and its full-length table: every part in order with a
-// clean GL error state, the credits' second picture, the operator keys locked
-// through the finale, and an end by itself. One run serves every check.
+// The whole show once on its full-length table at 50 ms a frame: every part
+// in order without GL errors, the credits' second picture, the operator keys
+// locked through the finale, and an end by itself.
 #include <gtest/gtest.h>
 
 #include <filesystem>

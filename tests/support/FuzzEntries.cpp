@@ -17,8 +17,7 @@
 
 namespace {
 
-// Checks run per vertex, face or byte take a plain text: building a string
-// for every check would cost more than the reading it checks.
+// A plain text: building a string per vertex would cost more than the reading.
 void Require(bool holds, const char* what) {
   if (!holds) throw TReaderBroken(what);
 }
@@ -85,9 +84,8 @@ TReaderOutcome RunMaterial(const uint8_t* data, size_t size) {
   });
 }
 
-// Stands in for the GL upload: reads every byte the upload would read, a row
-// at a time through memcpy, whose whole range the address sanitizer checks
-// in one go (a loop over the bytes costs the fuzzer far more than the decode).
+// Stands in for the GL upload: reads every byte it would, a row at a time
+// through memcpy, whose range the address sanitizer checks in one go.
 uint32_t ReadEveryUploadByte(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels) {
   const size_t rowBytes = size_t(width) * (format == TPixelFormat::RGBA ? 4 : 3);
   const size_t stride = (rowBytes + 3) & ~size_t(3);
@@ -116,8 +114,6 @@ TReaderOutcome FinishDecode(const TDecodeResult& decoded, const std::string& kin
   return TReaderOutcome::Accepted;
 }
 
-// A file shorter than the TGA header is the one fault that is thrown, not
-// reported in a message box.
 TReaderOutcome RunTga(const uint8_t* data, size_t size) {
   return RefusedOnFileError([&] { return FinishDecode(DecodeTga(data, size, "fuzz.tga", false), "tga"); });
 }
@@ -169,9 +165,8 @@ struct TJpegHeaderError {
 
 void JpegHeaderQuiet(j_common_ptr, int) {}
 
-// The frame size as libjpeg reads it from the header, the same reading the
-// decoder starts with; libjpeg errors jump back here, so nothing in this
-// frame has a destructor.
+// The frame size as libjpeg reads it; its errors jump back here, so nothing
+// in this frame has a destructor.
 TAnnouncedSize JpgAnnouncedSize(const uint8_t* data, size_t size) {
   jpeg_decompress_struct cinfo;
   TJpegHeaderError err;

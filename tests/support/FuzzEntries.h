@@ -1,9 +1,7 @@
-// One entry point per file reader, shared by the libFuzzer targets in
-// tests/fuzz and the regression suite that replays the files they found. An
-// entry hands the bytes to the reader as the loader does. A clean refusal
-// (EFileError, or a failed decode with its message) is expected; a result
-// that breaks the reader's promises (a face naming a missing vertex, a pixel
-// buffer of the wrong size) throws TReaderBroken, a crash to the fuzzer.
+// One entry point per file reader, shared by the fuzz targets and the
+// regression suite, handing the bytes to the reader as the loader does. A
+// clean refusal is expected; a result that breaks the reader's promises
+// throws TReaderBroken, a crash to the fuzzer.
 //
 // State: none; the time-sync entry overwrites the time-sync table.
 #pragma once
@@ -44,10 +42,8 @@ struct TPictureLimit {
 constexpr TPictureLimit LargestPicture{16384, 4096 * 4096};
 
 // The fuzz targets pass over pictures within LargestPicture but announced
-// larger than FuzzPixelCap: under the fuzzer's instrumentation every pixel of
-// a decode costs tens of nanoseconds, so even a 256 x 256 picture holds the
-// run to a few thousand inputs a second. A small picture reaches the same
-// code; larger sizes still go through, so that their refusal is fuzzed too.
+// larger than FuzzPixelCap, whose instrumented decode would slow the run
+// tenfold; a small picture reaches the same code.
 constexpr uint64_t FuzzPixelCap = 128 * 128;
 bool AboveFuzzCap(const TFuzzEntry& entry, const uint8_t* data, size_t size);
 

@@ -1,8 +1,7 @@
-// Helpers for the suites of the program's spine (main loop, time-sync table,
-// window, keyboard, music, the program itself), each undone when it goes out
-// of scope: a scratch folder, a virtual clock, held keys and recorded message
-// boxes; a data folder that tells when the show begins; bounded waits for
-// child processes; and raw file bytes.
+// Helpers for the suites of the program's spine, each undone when it goes
+// out of scope: a scratch folder, a virtual clock, held keys, recorded
+// message boxes, a data folder that tells when the show begins, bounded waits
+// for child processes, commands' output and raw file bytes.
 #pragma once
 
 #include <poll.h>
@@ -12,6 +11,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -82,16 +82,14 @@ struct TMessageLog {
   std::vector<std::string> Shown;
 };
 
-// Polls every 10 ms, bounded: a loaded machine may be slow, but a fault
-// must not hang the suite.
+// Polls every 10 ms, bounded: a fault must not hang the suite.
 inline bool Eventually(const std::function<bool()>& done, int seconds = 120) {
   for (int look = 0; look < seconds * 100; ++look, usleep(10000))
     if (done()) return true;
   return false;
 }
 
-// How a child process ended within the bound; one still running then is
-// killed.
+// How a child process ended within the bound; one still running is killed.
 inline std::string Ending(pid_t pid, int seconds) {
   int status = 0;
   if (!Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds)) {
@@ -100,6 +98,35 @@ inline std::string Ending(pid_t pid, int seconds) {
     return "still running";
   }
   return WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status)) : strsignal(WTERMSIG(status));
+}
+
+struct TCommandRun {
+  int ExitStatus = -1;
+  std::string Output;  // stdout and stderr together
+};
+
+// A shell command run to its end.
+inline TCommandRun RunCommand(const std::string& command) {
+  TCommandRun run;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The program started in `folder` with one option, its stderr kept in the
+// folder's stderr.txt.
+inline pid_t StartProgram(const std::string& folder, const std::string& program, const char* option) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(folder.c_str()) == 0 && freopen("stderr.txt", "w", stderr))
+      execl(program.c_str(), "tavix", option, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
 }
 
 // A folder "data" of links to the generated files, with a copy of the
