@@ -73,7 +73,8 @@ TEST(Program, EndsOnAStopSignal) {
     int First, Second;
     std::string Ending;
   } cases[] = {{SIGINT, 0, "status 0"}, {SIGTERM, 0, "status 0"}, {SIGTERM, SIGINT, strsignal(SIGINT)}};
-  for (const auto& [first, second, ending] : cases) {
+  for (const auto& stop : cases) {
+    const int first = stop.First, second = stop.Second;
     TScratchFolder folder;
     const TShowData data(folder.Path);
     const pid_t pid = StartProgram(folder.Path, TAVIX_EXE, "--window");
@@ -82,7 +83,7 @@ TEST(Program, EndsOnAStopSignal) {
     kill(pid, first);
     // The first signal taken: the default action is back for the second.
     if (second && Eventually([&] { return !CatchesSignal(pid, second); })) kill(pid, second);
-    EXPECT_EQ(Ending(pid, 20), ending) << first << " " << second;
+    EXPECT_EQ(Ending(pid, 20), stop.Ending) << first << " " << second;
     if (!second) {
       EXPECT_EQ(ReadBytes(folder.File("stderr.txt")), "") << first;
     }
