@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "Amb2Lights.h"
 #include "Amb2Materials.h"
 #include "tvCommon.h"
@@ -29,15 +30,13 @@ TDemoData::TDemoData(const std::string& omit) {
 }
 
 void TDemoData::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-  std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  spine::WriteBytes(Path(name), std::string(bytes.begin(), bytes.end()));
 }
 
 void TDemoData::WriteTable(const std::vector<uint32_t>& moments) const {
-  std::vector<uint8_t> bytes(804, 0);
-  for (size_t i = 0; i < moments.size() && i < 201; ++i)
-    for (size_t b = 0; b < 4; ++b) bytes[4 * i + b] = uint8_t(moments[i] >> (8 * b));
-  Write("timesync.dat", bytes);
+  TByteWriter out;
+  for (size_t i = 0; i < 201; ++i) out.U32(i < moments.size() ? moments[i] : 0);
+  Write("timesync.dat", out.Bytes);
 }
 
 bool HaveDemoData() { return fs::exists(fs::path(TAVIX_DATA_DIR) / "timesync.dat"); }
