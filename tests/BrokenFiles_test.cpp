@@ -1,10 +1,10 @@
 // The missing-file and damaged-file matrices: the data without one file, or
 // with one file of each reader cut short or holding no mesh, played headless
 // on an empty table (CTest runs each case in a fresh process, so a crash or a
-// hang fails only its case). A missing or damaged model, brush,
-// material, grass map or table stops the program with an error naming the
-// file; a picture gives its loader's message and the music's absence
-// silence, and the show plays on. Never a crash, a hang or a GL error. Files
+// hang fails only its case). A missing or damaged model, brush, material,
+// grass map or table stops the program with an error naming the file; a
+// picture gives its loader's message and the music's absence silence, and
+// the show plays on. Never a crash, a hang or a GL error. Files
 // announcing absurd counts or sizes are the regression replay's: their
 // refusal travels the same way as a cut file's.
 #include <gtest/gtest.h>
