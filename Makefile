@@ -121,14 +121,13 @@ sanitize-threads: test-packages
 # make coverage: line and branch coverage of runtime/, platform/, engine/ and
 # parts/ by the whole suite (gcovr; a Debug build with --coverage in
 # build-cov), summary on the terminal and a page per file in
-# build-cov/coverage.html. TAVIX_COVERAGE lets the tests' child processes,
-# which leave by _exit, write their counts too.
+# build-cov/coverage.html.
 COV_BUILD := build-cov
 
 .PHONY: coverage
 coverage: test-packages
 	@./.ci/install-packages gcovr
-	cmake -S . -B $(COV_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS="--coverage -DTAVIX_COVERAGE"
+	cmake -S . -B $(COV_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS=--coverage
 	cmake --build $(COV_BUILD)
 	find $(COV_BUILD) -name '*.gcda' -delete
 	cd $(COV_BUILD) && ctest --no-tests=error -j2 --output-on-failure

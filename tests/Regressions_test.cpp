@@ -50,17 +50,13 @@ TEST(Regressions, FilesAreRefusedUnlessTheirFaultIsAbsorbedAndTheDataIsAccepted)
   EXPECT_GE(accepted, 45) << "the build generates " TAVIX_DATA_DIR;
 }
 
-// The fuzz targets pass over large pictures the reader would decode, and
-// nothing else: small ones and sizes the reader refuses by itself go through.
+// The fuzz targets' own cap is not the decoders' limit: they pass over each
+// reader's large pictures, but not one the reader refuses by itself.
 TEST(Regressions, FuzzTargetsPassOverOnlyLargePicturesTheReaderWouldDecode) {
   ASSERT_TRUE(HaveDemoData()) << "the build generates " TAVIX_DATA_DIR;
-  const fs::path source = fs::path(TAVIX_SOURCE_DIR) / "tests";
+  const fs::path data = TAVIX_DATA_DIR, huge = fs::path(TAVIX_SOURCE_DIR) / "tests/regressions/huge_dimensions.bmp";
   const std::pair<fs::path, bool> cases[] = {
-      {source / "fixtures/images/odd24.bmp", false},       {source / "fixtures/images/halves.jpg", false},
-      {source / "fixtures/images/rgba32rle.tga", false},   {source / "regressions/huge_dimensions.bmp", false},
-      {source / "regressions/huge_dimensions.jpg", false}, {source / "regressions/tiny_file_huge_image.tga", false},
-      {fs::path(TAVIX_DATA_DIR) / "tavixm.bmp", true},     {fs::path(TAVIX_DATA_DIR) / "logo.jpg", true},
-      {fs::path(TAVIX_DATA_DIR) / "clouds2.tga", true}};
+      {data / "tavixm.bmp", true}, {data / "logo.jpg", true}, {data / "clouds2.tga", true}, {huge, false}};
   for (const auto& [file, above] : cases) {
     const std::vector<uint8_t> bytes = ReadBytes(file);
     EXPECT_EQ(AboveFuzzCap(*FuzzEntryForFile(file.filename().string()), bytes.data(), bytes.size()), above) << file;

@@ -2,16 +2,15 @@
 #include "EngineSupport.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 #include "AmbSystem.h"
 #include "Ambrel2.h"
+#include "SpineSupport.h"
 
 bool operator==(const TRgba8& x, const TRgba8& y) { return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a; }
 
@@ -28,14 +27,8 @@ std::vector<uint8_t> PictureFixtureBytes(const std::string& name) {
 }
 
 std::string ScratchPath(const std::string& name) {
-  // One folder per process: several test programs and build folders run at once.
-  static const std::filesystem::path folder = [] {
-    const auto path = std::filesystem::temp_directory_path() / ("tavix-engine-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return (folder / name).string();
+  static const spine::TScratchFolder folder;
+  return folder.File(name);
 }
 
 std::string WriteScratchFile(const std::string& name, const std::vector<uint8_t>& bytes) {

@@ -2,23 +2,20 @@
 #include "ShowFrames.h"
 
 #include <GL/gl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
 
+#include "Amb2Bytes.h"
 #include "Amb2Lights.h"
 #include "Amb2Materials.h"
-#include "AmbBass.h"
 #include "tvCommon.h"
 #include "tvParts.h"
 
@@ -27,29 +24,19 @@ namespace fs = std::filesystem;
 // ---- the data --------------------------------------------------------------
 
 TDemoData::TDemoData(const std::string& omit) {
-  std::string pattern = (fs::temp_directory_path() / "tavix-data-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  folder_ = pattern;
   for (const auto& entry : fs::directory_iterator(TAVIX_DATA_DIR))
     if (entry.is_regular_file() && entry.path().filename() != omit)
-      fs::copy_file(entry.path(), fs::path(folder_) / entry.path().filename());
-}
-
-TDemoData::~TDemoData() {
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
+      fs::copy_file(entry.path(), fs::path(Folder()) / entry.path().filename());
 }
 
 void TDemoData::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-  std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  spine::WriteBytes(Path(name), std::string(bytes.begin(), bytes.end()));
 }
 
 void TDemoData::WriteTable(const std::vector<uint32_t>& moments) const {
-  std::vector<uint8_t> bytes(804, 0);
-  for (size_t i = 0; i < moments.size() && i < 201; ++i)
-    for (size_t b = 0; b < 4; ++b) bytes[4 * i + b] = uint8_t(moments[i] >> (8 * b));
-  Write("timesync.dat", bytes);
+  TByteWriter out;
+  for (size_t i = 0; i < 201; ++i) out.U32(i < moments.size() ? moments[i] : 0);
+  Write("timesync.dat", out.Bytes);
 }
 
 bool HaveDemoData() { return fs::exists(fs::path(TAVIX_DATA_DIR) / "timesync.dat"); }
@@ -78,79 +65,6 @@ TShowRun PlayShow(THeadlessOptions options) {
     if (look) look(window);
   };
   run.Result = RunHeadless(ShowParts(), options);
-  return run;
-}
-
-namespace {
-
-// The child's report, a file of numbers and of texts as their length and bytes.
-#ifdef TAVIX_COVERAGE
-// A child leaves by _exit, past the hook that writes its coverage counts.
-extern "C" void __gcov_reset();
-extern "C" void __gcov_dump();
-#endif
-
-[[noreturn]] void RunChild(const std::string& dataDir, const std::string& reportFile) {
-  bool music = false;
-  THeadlessOptions options;
-  options.DataDir = dataDir;
-  options.MsPerFrame = 100;  // the fade passes in a few frames
-  options.OnFrame = [&music](const TGLWindow&) {
-    uint32_t tick = 0;
-    music = music || MusicStartTick(tick);
-  };
-  const TShowRun run = PlayShow(options);
-  int glErrorFrames = 0;
-  for (const auto& [part, frames] : run.GlErrorFrames) glErrorFrames += frames;
-  std::ofstream report(reportFile);
-  report << run.Result.ExitCode << ' ' << music << ' ' << glErrorFrames << ' ' << run.Parts.size();
-  for (int32_t part : run.Parts) report << ' ' << part;
-  report << ' ' << run.Result.Messages.size();
-  for (const TRecordedMessage& m : run.Result.Messages)
-    report << ' ' << m.Caption.size() << ' ' << m.Caption << ' ' << m.Text.size() << ' ' << m.Text;
-  const int status = report.flush() ? 0 : 3;
-#ifdef TAVIX_COVERAGE
-  __gcov_dump();
-#endif
-  _exit(status);
-}
-
-std::string ReadText(std::istream& in) {
-  size_t length = 0;
-  in >> length;
-  in.get();
-  std::string text(length, '\0');
-  in.read(text.data(), std::streamsize(length));
-  return text;
-}
-
-}  // namespace
-
-TIsolatedRun PlayIsolated(const std::string& dataDir, unsigned limitSeconds) {
-  const std::string reportFile = dataDir + "/.isolated-run";
-  const pid_t child = fork();
-  if (child == 0) {
-    alarm(limitSeconds);  // a hang ends the child with SIGALRM
-#ifdef TAVIX_COVERAGE
-    __gcov_reset();  // the parent's counts so far are the parent's to write
-#endif
-    RunChild(dataDir, reportFile);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  TIsolatedRun run;
-  if (WIFSIGNALED(status)) run.Fault = std::string("killed by signal ") + strsignal(WTERMSIG(status));
-  if (WIFEXITED(status) && WEXITSTATUS(status) != 0) run.Fault = "exit status " + std::to_string(WEXITSTATUS(status));
-  if (!run.Fault.empty()) return run;
-  std::ifstream in(reportFile);
-  size_t parts = 0, messages = 0;
-  in >> run.ExitCode >> run.MusicStarted >> run.GlErrorFrames >> parts;
-  for (int32_t part = 0; parts > 0 && in >> part; --parts) run.Parts.insert(part);
-  for (in >> messages; messages > 0 && in; --messages) {
-    std::string caption = ReadText(in);
-    run.Messages.push_back({caption, ReadText(in)});
-  }
-  if (!in) run.Fault = "report cut short";
   return run;
 }
 

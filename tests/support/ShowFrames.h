@@ -1,8 +1,7 @@
 // The harness of the suites that play the demo headless to a moment and look
 // at it: a private copy of the generated data with a chosen time-sync table,
-// runs that record the part and GL errors of every presented frame (in a
-// child process for the file matrices), frames, pixels and GL state read
-// back, and the demo's window for scenes.
+// runs that record the part and GL errors of every presented frame, frames,
+// pixels and GL state read back, and the demo's window for scenes.
 //
 // State: a data copy lives until its TDemoData goes; OpenShowWindow leaves
 // its window, and the data folder as the working folder, to the process.
@@ -11,31 +10,28 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "Ambrel2.h"
 #include "EngineSupport.h"
+#include "SpineSupport.h"
 #include "tvHeadless.h"
 
 // A private copy of every file of the generated data folder but `omit`.
 class TDemoData {
  public:
   explicit TDemoData(const std::string& omit = "");
-  ~TDemoData();
-  TDemoData(const TDemoData&) = delete;
-  TDemoData& operator=(const TDemoData&) = delete;
 
-  const std::string& Folder() const { return folder_; }
-  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+  const std::string& Folder() const { return folder_.Path; }
+  std::string Path(const std::string& name) const { return folder_.File(name); }
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
   // A table with these leading moments, the rest 0; with none every part
   // passes in one frame.
   void WriteTable(const std::vector<uint32_t>& moments) const;
 
  private:
-  std::string folder_;
+  spine::TScratchFolder folder_;
 };
 
 bool HaveDemoData();
@@ -51,18 +47,6 @@ struct TShowRun {
 };
 // RunHeadless, recording every presented frame before options.OnFrame sees it.
 TShowRun PlayShow(THeadlessOptions options);
-
-// A run over `dataDir` without keys in a child process at 100 ms a frame, so
-// that every run starts afresh and a crash or a hang fails only its case.
-struct TIsolatedRun {
-  std::string Fault;  // why the child did not report: a crash, a hang, a cut report
-  int ExitCode = 0;
-  bool MusicStarted = false;
-  int GlErrorFrames = 0;
-  std::set<int32_t> Parts;
-  std::vector<TRecordedMessage> Messages;
-};
-TIsolatedRun PlayIsolated(const std::string& dataDir, unsigned limitSeconds = 300);
 
 struct TShotPixel {
   int r = 0, g = 0, b = 0;

@@ -43,6 +43,7 @@ struct TScratchFolder {
     Path = mkdtemp(pattern);
   }
   ~TScratchFolder() { std::filesystem::remove_all(Path); }
+  TScratchFolder(const TScratchFolder&) = delete;
   std::string File(const std::string& name) const { return Path + "/" + name; }
   // Every file below the folder: its bytes by its relative path.
   std::map<std::string, std::string> Contents() const {
