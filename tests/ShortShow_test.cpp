@@ -8,7 +8,7 @@ namespace {
 
 TEST(ShortShow, EveryPartPlaysDozensOfFramesCleanly) {
   ASSERT_TRUE(HaveDemoData()) << "the build generates " TAVIX_DATA_DIR;
-  // Each part 1.5 s after the one before, the first past the start-up's set-ups and fade.
+  // Each part starts 1500 ms after the one before, the first past the start-up's set-ups and fade.
   const TDemoData data;
   std::vector<uint32_t> table;
   for (uint32_t i = 0; i < 12; ++i) table.push_back(4000 + 1500 * i);
