@@ -1,0 +1,33 @@
+// The mouse, polled like the keyboard: one snapshot per poll of where the
+// pointer is on the frame, which buttons are held, and how far the wheel
+// turned since the previous poll. Read from SDL, or from an installed mouse
+// source (tests, scripted runs).
+//
+// Positions are frame pixels with the origin at the frame's lower-left
+// corner, y upwards, as the 2D layer's rectangles: whatever size the window
+// has and wherever the frame sits in it, (0, 0) .. (799, 599) covers the
+// 800 x 600 picture. A pointer over the black bars, or outside the window,
+// is not Inside.
+//
+// State: the mouse source; the wheel turned since the last poll (counted by
+// the window pump).
+#pragma once
+
+#include <functional>
+
+struct TMouseState {
+  bool Inside = false;  // over the frame's picture
+  int X = 0, Y = 0;     // frame pixels, lower-left origin
+  bool Left = false, Right = false, Middle = false;
+  int Wheel = 0;  // notches turned since the last poll, away from the user positive
+};
+
+using MouseSource = std::function<void(TMouseState& state)>;
+// Fills the snapshot instead of the real mouse; empty restores SDL.
+void SetMouseSource(MouseSource source);
+
+// This frame's snapshot. Outside focus, or without a window, nothing is held.
+TMouseState PollMouse();
+
+// The window pump reports wheel turns here as it handles them.
+void NoteMouseWheel(int notches);
