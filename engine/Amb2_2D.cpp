@@ -323,7 +323,10 @@ void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, floa
   EndTexturedRect(false);
 }
 
-void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
+namespace {
+
+// The state DrawRect and DrawSegments draw flat colour in, and what they leave.
+void BeginFlat(const TColorRGBA& color) {
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
@@ -332,12 +335,9 @@ void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
   EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetOrthoProjection();
   SetColor(color);
-  glBegin(GL_QUADS);
-  glVertex3f(x, y, 0);
-  glVertex3f(x + w, y, 0);
-  glVertex3f(x + w, y + h, 0);
-  glVertex3f(x, y + h, 0);
-  glEnd();
+}
+
+void EndFlat() {
   SetPerspectiveProjection();
   glDisable(GL_BLEND);
   SetColor(White);
@@ -346,4 +346,28 @@ void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
   glPopAttrib();
+}
+
+}  // namespace
+
+void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
+  BeginFlat(color);
+  glBegin(GL_QUADS);
+  glVertex3f(x, y, 0);
+  glVertex3f(x + w, y, 0);
+  glVertex3f(x + w, y + h, 0);
+  glVertex3f(x, y + h, 0);
+  glEnd();
+  EndFlat();
+}
+
+void DrawSegments(const TColorRGBA& color, const std::vector<float>& points) {
+  BeginFlat(color);
+  glBegin(GL_LINES);
+  for (size_t i = 0; i + 3 < points.size(); i += 4) {
+    glVertex3f(points[i], points[i + 1], 0);
+    glVertex3f(points[i + 2], points[i + 3], 0);
+  }
+  glEnd();
+  EndFlat();
 }

@@ -32,6 +32,8 @@ void DrawImageBlended(uint32_t texture, float x, float y, float w, float h);
 void DrawImage(uint32_t texture, float x, float y, float w, float h);
 void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat);
 void DrawRect(const TColorRGBA& color, float x, float y, float w, float h);
+// One-pixel lines between pairs of points (x0, y0, x1, y1, ...), blended like DrawRect.
+void DrawSegments(const TColorRGBA& color, const std::vector<float>& points);
 
 // A horizontal band of a picture, as fractions of its height from the bottom.
 struct TImageBand {

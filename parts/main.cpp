@@ -8,6 +8,7 @@
 #include "Tavix.h"
 #include "tvOptions.h"
 #include "tvParts.h"
+#include "tvTimeline.h"
 
 int main(int argc, char** argv) {
   TTavixOptions options;
@@ -28,5 +29,6 @@ int main(int argc, char** argv) {
   TDisplayChoice display;
   display.Screen = options.Screen;
   SetDisplayChoice(display);
+  OpenTimelineAtShowStart(options.Edit);
   return RunTavix(ShowParts(), options.DataDir);
 }

@@ -98,6 +98,8 @@ const TPartTable& ShowParts() {
           SlimeOverPicture,
           SlimeWithCredits,
       },
+      {"intro", "logo", "fountain", "atom", "jelly ball", "waves front", "waves side", "waves far", "waves top",
+       "slime echo", "slime", "credits"},
   };
   return parts;
 }

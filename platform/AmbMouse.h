@@ -29,5 +29,9 @@ void SetMouseSource(MouseSource source);
 // This frame's snapshot. Outside focus, or without a window, nothing is held.
 TMouseState PollMouse();
 
+// Shows the pointer over a fullscreen window too (the timeline is open), or
+// hides it there again; a window always shows it.
+void ShowPointer(bool shown);
+
 // The window pump reports wheel turns here as it handles them.
 void NoteMouseWheel(int notches);

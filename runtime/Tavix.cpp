@@ -1,8 +1,8 @@
 // The main program: program order, the frame loop with the demo clock, the
 // part schedule and the operator keys, around the table of parts it is given.
 //
-// State: the tick at which the current part began. The frame state itself
-// lives in tvCommon.
+// State: the tick at which the current part began and the demo-clock moment
+// the schedule began at. The frame state itself lives in tvCommon.
 #include "Tavix.h"
 
 #include <GL/gl.h>
@@ -17,10 +17,12 @@
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "tvCommon.h"
+#include "tvTimeline.h"
 
 namespace {
 
 uint32_t partStartTick = 0;
+uint32_t scheduleBeganAt = 0;
 
 void DrawMessageOverlay() {
   if (SyncLock >= 500) return;
@@ -37,9 +39,13 @@ void RunFrame(const TPartTable& parts) {
   ClearScreen();
   UpdateFrameState();
   glDisable(GL_LIGHTING);
-  if (CurrentPart >= -1 && CurrentPart <= 10) parts.Drawers[size_t(CurrentPart + 1)]();
+  if (CurrentPart >= -1 && CurrentPart <= 10 && !TimelineDrawsHeldPicture()) {
+    parts.Drawers[size_t(CurrentPart + 1)]();
+    TimelineAfterPart();
+  }
   UpdateSineClock();
   DrawMessageOverlay();
+  DrawTimeline();
   PumpMessagesAndSwap(MainWindow);
 }
 
@@ -49,6 +55,7 @@ void BeginSchedule() {
   CurrentPart = -1;
   PartTime = 0;
   partStartTick = TickCount();
+  scheduleBeganAt = partStartTick - StartTick;
 }
 
 void StartFrame() {
@@ -102,11 +109,31 @@ void HandleOperatorKeys() {
 }
 
 void UpdateFrameState() {
+  TimelineBeforeClock();
   AdvanceDemoClock(TickCount());
   UpdatePartTime(TickCount());
   PollKeyboard();
-  HandleOperatorKeys();
+  if (!TimelineTakesInput()) HandleOperatorKeys();
   ++SyncLock;
+}
+
+void ShiftSchedule(uint32_t ms) {
+  StartTick += ms;
+  partStartTick += ms;
+}
+
+void RestartScheduleAt(uint32_t demoMs) {
+  const uint32_t tick = TickCount();
+  StartTick = tick - demoMs;
+  DemoTime = int32_t(demoMs);
+  // An entry is due once the clock is past it, as NextPartDue has it.
+  int32_t next = 0;
+  while (next < 12 && TimeSyncTable[size_t(next)] < demoMs) ++next;
+  NextIndex = next;
+  CurrentPart = next - 1;
+  const uint32_t partBegan = next == 0 ? scheduleBeganAt : TimeSyncTable[size_t(next - 1)];
+  PartTime = demoMs > partBegan ? demoMs - partBegan : 0;
+  partStartTick = tick - PartTime;
 }
 
 void UpdateSineClock() {
@@ -114,7 +141,7 @@ void UpdateSineClock() {
   SineValue = float(std::sin(double(SineClock) / 1000.0));
 }
 
-bool LoopShouldEnd() { return KeyDown(DIK_ESCAPE) || CurrentPart == 11; }
+bool LoopShouldEnd() { return KeyDown(DIK_ESCAPE) || (CurrentPart == 11 && !TimelineIsOpen()); }
 
 void RunMainLoop(const TPartTable& parts) {
   while (!LoopShouldEnd()) RunFrame(parts);
@@ -125,7 +152,9 @@ int RunShow(const TPartTable& parts) {
   try {
     StartUp(parts);
     BeginSchedule();
+    BeginTimeline(parts);
     RunMainLoop(parts);
+    EndTimeline();
     ShutDown();
     return 0;
   } catch (const EFileError& error) {
@@ -136,6 +165,7 @@ int RunShow(const TPartTable& parts) {
     // Anything else a loader lets through still ends with a message, not an abort.
     ShowMessage("Error", error.what());
   }
+  EndTimeline();
   // The music may still be decoding on a thread of its own: it finishes
   // before SDL goes.
   FreeMusic();

@@ -23,8 +23,17 @@ void HandleOperatorKeys();
 void UpdatePartTime(uint32_t tick);
 // The sine clock (frame order step 11).
 void UpdateSineClock();
-// The loop's test before every frame: Escape held or part 11 reached.
+// The loop's test before every frame: Escape held, or part 11 reached while
+// the timeline is closed (an open timeline holds the end).
 bool LoopShouldEnd();
+// The clock stands still for `ms` more: the demo clock and the part time
+// both start that much later (a paused frame).
+void ShiftSchedule(uint32_t ms);
+// The schedule as it would be at `demoMs` of an uninterrupted show: the
+// clock at that moment, the part whose entry passed last current (the first
+// picture before entry 0), its part time counted from its entry, and the
+// next entry due. Scenes keep whatever state they have.
+void RestartScheduleAt(uint32_t demoMs);
 
 void RunMainLoop(const TPartTable& parts);
 // StartUp, RunMainLoop, ShutDown with the files of the current folder; a

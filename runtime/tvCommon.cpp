@@ -131,6 +131,10 @@ void ClearTimeSync() {
   PlotIndex = 0;
 }
 
+void SetTimeSyncEntry(int32_t index, uint32_t moment) {
+  if (index >= 0 && index < TimeSyncEntries) TimeSyncTable[size_t(index)] = moment;
+}
+
 void SetTimeSyncSaveHook(TimeSyncSaveHook hook) { saveHook = hook; }
 
 // The table goes to a fresh file beside the target that replaces it only once

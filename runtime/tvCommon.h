@@ -74,6 +74,8 @@ int32_t NextPartDue();
 // and the plot was dropped.
 bool PlotTimeSync();
 void ClearTimeSync();
+// One entry set to a moment (the timeline's edits); indices outside the table are ignored.
+void SetTimeSyncEntry(int32_t index, uint32_t moment);
 // Creates the folders leading to the file when they are missing.
 void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);

@@ -17,6 +17,7 @@
 #include "AmbSystem.h"
 #include "Tavix.h"
 #include "tvCommon.h"
+#include "tvTimeline.h"
 
 namespace {
 
@@ -25,9 +26,11 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
+// Scripts run on the demo clock as it would be without the timeline's pauses and jumps.
 void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
+  const int64_t now = int64_t(DemoTime) + TimelineClockShift();
   for (const TScriptedKey& key : options.Keys)
-    if (DemoTime >= key.FromMs && DemoTime < key.ToMs) states[key.ScanCode] = 0x80;
+    if (now >= key.FromMs && now < key.ToMs) states[key.ScanCode] = 0x80;
   if (options.EndRequested && options.EndRequested()) states[DIK_ESCAPE] = 0x80;
 }
 

@@ -14,8 +14,8 @@
 extern uint32_t LoadingPicture;
 
 // The parts as the program is given them: the scene set-ups under their
-// loading labels and shares of the bar, in loading order, and the drawers of
-// parts -1 .. 10.
+// loading labels and shares of the bar, in loading order, the drawers of
+// parts -1 .. 10, and their names (the timeline labels its markers with them).
 struct TSetupStep {
   float Percent;
   const char* Label;
@@ -25,6 +25,7 @@ using TPartDrawer = void (*)();
 struct TPartTable {
   std::vector<TSetupStep> Setups;
   std::array<TPartDrawer, 12> Drawers;
+  std::array<const char*, 12> Names;
 };
 
 void StartUp(const TPartTable& parts);

@@ -24,6 +24,7 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   app.add_flag("--help,-h", options.Help);
   app.add_flag("--version", options.Version);
   app.add_option("--data", options.DataDir)->type_name("DIR");
+  app.add_flag("--edit", options.Edit);
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
   const std::string fault = ParseLastWins(app, args);
@@ -38,7 +39,7 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
 std::string TavixVersion() { return TAVIX_VERSION; }
 
 std::string TavixHelpText() {
-  return R"(Usage: tavix [--window | --fullscreen] [--data DIR]
+  return R"(Usage: tavix [--window | --fullscreen] [--data DIR] [--edit]
 
 Plays the Tavix demo: a loading screen, then a fixed sequence of 3D scenes
 over its music. The picture is always drawn at 800 x 600 and scaled to fill
@@ -48,6 +49,7 @@ differ); the desktop's resolution is never changed.
   --fullscreen   fill the screen (the default)
   --window       play in an 800 x 600 window that can be resized
   --data DIR     read the demo's files from DIR
+  --edit         open the timeline (F2) as soon as the show begins
   --version      print the version and end
   --help         this text
 
@@ -66,9 +68,34 @@ Keys:
                  save the table to timesync.dat
   Space          show how long the current scene has been running
   Return         start a test shake of the camera
+  F2             open or close the timeline, the editor of the scenes'
+                 start moments (its keys are listed in its band and below)
+
+Timeline keys (while it is open the keys above, but Escape, rest):
+  Up, Down       select the previous or next entry (entry N starts scene N)
+  Left, Right    move the entry by one frame (1/60 s); with Shift by 10 ms,
+                 with Ctrl to the previous or next line of the beat grid
+  G              snap the entry to the nearest grid line
+  Return         move the entry to the playhead
+  Ctrl+Z, Ctrl+Y undo, redo (Ctrl+Shift+Z redoes too)
+  Space          pause or resume picture and music
+  J              jump to the entry, starting the preroll (2 s) before it
+  I, O, L        loop from here, loop to here, loop on or off
+  B, comma, period  bookmark here (again: remove), jump to the previous
+                 or next bookmark
+  -, =           tempo down or up by 0.1 BPM (Shift: 1 BPM)
+  [, ]           move the grid by 1 ms (Shift: 10 ms)
+  M, D           beats a bar, steps a beat (1, 2, 3, 4, 6, 8)
+  E              the tempo and grid found in the music again
+  S              save timesync.dat (and the timeline's own timeline.txt)
+  R              restore edits that were not saved when the demo last ended
+  Mouse          click a marker to select it, drag it in the lower lane,
+                 click the overview to jump there, wheel to zoom the lane
 
 S saves timesync.dat into the data folder. When that folder cannot be
 written, S saves to $XDG_DATA_HOME/tavix/timesync.dat (by default
-~/.local/share/tavix/), and from then on the table is read from there.
+~/.local/share/tavix/), and from then on the table is read from there. The timeline keeps its
+settings in timeline.txt and unsaved edits in timesync-unsaved.dat beside
+the table.
 )";
 }

@@ -21,6 +21,7 @@ std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, c
 struct TTavixOptions {
   TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
   std::string DataDir;                        // empty: looked for (DataFolderCandidates)
+  bool Edit = false;  // the timeline open from the show's start
   bool Help = false;
   bool Version = false;
 };

@@ -1,0 +1,214 @@
+// The timeline's band: a dark strip, the song's overview with markers,
+// loop range, bookmarks and playhead, the lane with waveform, grid and
+// markers, and the readout and notice lines.
+#include "tvTimelineView.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Amb2BasicDraw.h"
+#include "Amb2_2D.h"
+
+namespace {
+
+constexpr float MarkerReach = 5;  // pixels either side that pick a marker
+
+const TColorRGBA BandColour{0.04f, 0.05f, 0.08f, 0.85f};
+const TColorRGBA WaveColour{0.30f, 0.55f, 0.85f, 0.9f};
+const TColorRGBA MarkerColour{1.0f, 0.8f, 0.2f, 1};
+const TColorRGBA SelectedColour{1.0f, 0.35f, 0.25f, 1};
+const TColorRGBA PlayheadColour{1, 1, 1, 1};
+const TColorRGBA BarColour{0.85f, 0.85f, 0.85f, 0.6f};
+const TColorRGBA BeatColour{0.6f, 0.6f, 0.6f, 0.4f};
+const TColorRGBA StepColour{0.5f, 0.5f, 0.5f, 0.2f};
+const TColorRGBA LoopColour{0.2f, 0.8f, 0.35f, 0.25f};
+const TColorRGBA BookmarkColour{0.7f, 0.5f, 1.0f, 1};
+const TColorRGBA ShortColour{1.0f, 0.2f, 0.2f, 0.8f};
+const TColorRGBA TextColour{0.92f, 0.92f, 0.92f, 1};
+
+// Text rows are given from the frame's top edge.
+constexpr int FrameHeight = 600;
+int TextRow(float yFromBottom) { return FrameHeight - int(yFromBottom); }
+
+// push_back, not an initializer-list insert: GCC 12 warns wrongly on the latter.
+void AddLine(std::vector<float>& lines, float x0, float y0, float x1, float y1) {
+  lines.push_back(x0);
+  lines.push_back(y0);
+  lines.push_back(x1);
+  lines.push_back(y1);
+}
+
+double LaneStart(const TTimelineView& view) { return view.Playhead - view.LaneMs / 2; }
+
+// The loudest slice over [fromMs, toMs) of the demo clock.
+float PeakOver(const TTimelineView& view, double fromMs, double toMs) {
+  if (!view.Peaks || view.Peaks->empty()) return 0;
+  const double first = (fromMs - view.MusicAt) / view.PeakSliceMs;
+  const double last = (toMs - view.MusicAt) / view.PeakSliceMs;
+  const auto size = double(view.Peaks->size());
+  if (last < 0 || first >= size) return 0;
+  const size_t from = size_t(std::max(0.0, first));
+  const size_t to = size_t(std::clamp(std::ceil(last), first + 1, size));
+  float peak = 0;
+  for (size_t i = from; i < to; ++i) peak = std::max(peak, (*view.Peaks)[i]);
+  return peak;
+}
+
+// One vertical line per column, centred on the box's middle.
+template <typename ToMoment>
+void DrawWave(const TTimelineView& view, const TBox& box, ToMoment moment) {
+  std::vector<float> lines;
+  lines.reserve(size_t(box.Width) * 4);
+  const float middle = box.Y + box.Height / 2;
+  for (float x = box.X; x < box.X + box.Width; ++x) {
+    const float half = PeakOver(view, moment(x), moment(x + 1)) * (box.Height / 2 - 1);
+    if (half < 0.5f) continue;
+    AddLine(lines, x + 0.5f, middle - half, x + 0.5f, middle + half);
+  }
+  DrawSegments(WaveColour, lines);
+}
+
+void AddMark(std::vector<float>& lines, const TBox& box, float x) {
+  if (x >= box.X && x <= box.X + box.Width) AddLine(lines, x + 0.5f, box.Y, x + 0.5f, box.Y + box.Height);
+}
+
+void DrawGrid(const TTimelineView& view) {
+  const double step = GridStepMs(view.Grid);
+  if (step <= 0) return;
+  std::vector<float> bars, beats, steps;
+  const double start = LaneStart(view);
+  const auto first = int64_t(std::floor((start - view.Grid.FirstBeatMs) / step));
+  const int64_t perBar = int64_t(view.Grid.Subdivision) * std::max(1, view.Grid.BeatsPerBar);
+  for (int64_t i = first; view.Grid.FirstBeatMs + double(i) * step <= start + view.LaneMs; ++i) {
+    const float x = std::round(LaneX(view, view.Grid.FirstBeatMs + double(i) * step));
+    const int64_t inBar = ((i % perBar) + perBar) % perBar;
+    AddMark(inBar == 0 ? bars : inBar % view.Grid.Subdivision == 0 ? beats : steps, LaneBox, x);
+  }
+  DrawSegments(StepColour, steps);
+  DrawSegments(BeatColour, beats);
+  DrawSegments(BarColour, bars);
+}
+
+void DrawLoopAndBookmarks(const TTimelineView& view) {
+  if (view.Looping) {
+    const float from = OverviewX(view, view.LoopFrom), to = OverviewX(view, view.LoopTo);
+    DrawRect(LoopColour, from, OverviewBox.Y, std::max(1.0f, to - from), OverviewBox.Height);
+    const float laneFrom = std::clamp(LaneX(view, view.LoopFrom), LaneBox.X, LaneBox.X + LaneBox.Width);
+    const float laneTo = std::clamp(LaneX(view, view.LoopTo), LaneBox.X, LaneBox.X + LaneBox.Width);
+    if (laneTo > laneFrom) DrawRect(LoopColour, laneFrom, LaneBox.Y, laneTo - laneFrom, LaneBox.Height);
+  }
+  std::vector<float> marks;
+  for (uint32_t bookmark : view.Bookmarks) {
+    const float x = std::round(OverviewX(view, bookmark));
+    AddLine(marks, x + 0.5f, OverviewBox.Y, x + 0.5f, OverviewBox.Y + 8);
+    AddMark(marks, LaneBox, std::round(LaneX(view, bookmark)));
+  }
+  DrawSegments(BookmarkColour, marks);
+}
+
+// Scenes shorter than a beat get a red bar under their span.
+void DrawShortScenes(const TTimelineView& view) {
+  for (int i = 0; i + 1 < ScheduleEntries; ++i) {
+    if (!view.TooShort[size_t(i)]) continue;
+    const float from = OverviewX(view, view.Moments[size_t(i)]);
+    const float to = OverviewX(view, view.Moments[size_t(i + 1)]);
+    DrawRect(ShortColour, from - 2, OverviewBox.Y - 4, std::max(4.0f, to - from + 4), 3);
+  }
+}
+
+void DrawMarkers(const TTimelineView& view, const TBox& box, bool lane) {
+  std::vector<float> plain, selected;
+  for (int i = 0; i < ScheduleEntries; ++i) {
+    const double ms = view.Moments[size_t(i)];
+    AddMark(i == view.Selected ? selected : plain, box, std::round(lane ? LaneX(view, ms) : OverviewX(view, ms)));
+  }
+  DrawSegments(MarkerColour, plain);
+  DrawSegments(SelectedColour, selected);
+}
+
+// Overview labels take two rows so that neighbours do not overwrite each other.
+void LabelMarkers(const TTimelineView& view, uint32_t font) {
+  SetFontBase(font);
+  for (int i = 0; i < ScheduleEntries; ++i) {
+    const double ms = view.Moments[size_t(i)];
+    const TColorRGBA& colour = i == view.Selected ? SelectedColour : MarkerColour;
+    const std::string label = std::to_string(i) + " " + (view.Labels[size_t(i)] ? view.Labels[size_t(i)] : "");
+    const float row = OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23);
+    PrintText(label.c_str(), int(OverviewX(view, ms)) + 3, TextRow(row), colour);
+    const float laneX = LaneX(view, ms);
+    if (laneX >= LaneBox.X && laneX < LaneBox.X + LaneBox.Width)
+      PrintText(label.c_str(), int(laneX) + 3, TextRow(LaneBox.Y + LaneBox.Height - 11), colour);
+  }
+}
+
+void DrawPlayhead(const TTimelineView& view) {
+  std::vector<float> lines;
+  AddMark(lines, OverviewBox, std::round(OverviewX(view, view.Playhead)));
+  AddMark(lines, LaneBox, std::round(LaneX(view, view.Playhead)));
+  DrawSegments(PlayheadColour, lines);
+}
+
+}  // namespace
+
+float OverviewX(const TTimelineView& view, double ms) {
+  return OverviewBox.X + float(ms / view.AxisEndMs) * OverviewBox.Width;
+}
+
+double OverviewMoment(const TTimelineView& view, float x) {
+  return double(x - OverviewBox.X) / OverviewBox.Width * view.AxisEndMs;
+}
+
+float LaneX(const TTimelineView& view, double ms) {
+  return LaneBox.X + float((ms - LaneStart(view)) / view.LaneMs) * LaneBox.Width;
+}
+
+double LaneMoment(const TTimelineView& view, float x) {
+  return LaneStart(view) + double(x - LaneBox.X) / LaneBox.Width * view.LaneMs;
+}
+
+int MarkerAt(const TTimelineView& view, const TBox& box, float x) {
+  const bool lane = box.Y == LaneBox.Y;
+  int best = -1;
+  float bestDistance = MarkerReach + 1;
+  for (int i = 0; i < ScheduleEntries; ++i) {
+    const double ms = view.Moments[size_t(i)];
+    const float distance = std::fabs((lane ? LaneX(view, ms) : OverviewX(view, ms)) - x);
+    // Equal moments: the later entry is the one that can still move right.
+    if (distance <= MarkerReach && distance <= bestDistance) {
+      best = i;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+void DrawTimelineView(const TTimelineView& view, uint32_t font) {
+  const uint32_t previousFont = FontBase();
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  Begin2D();
+  DrawRect(BandColour, BandBox.X, BandBox.Y, BandBox.Width, BandBox.Height);
+  DrawLoopAndBookmarks(view);
+  DrawWave(view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); });
+  DrawWave(view, LaneBox, [&view](float x) { return LaneMoment(view, x); });
+  DrawGrid(view);
+  DrawShortScenes(view);
+  DrawMarkers(view, OverviewBox, false);
+  DrawMarkers(view, LaneBox, true);
+  DrawPlayhead(view);
+  LabelMarkers(view, font);
+  PrintText(view.Readout.c_str(), 10, TextRow(BandBox.Height - 16), TextColour);
+  PrintText(view.Notice.c_str(), 10, TextRow(BandBox.Height - 32), TextColour);
+  End2D();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+  SetFontBase(previousFont);
+}
