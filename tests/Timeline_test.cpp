@@ -1,0 +1,103 @@
+// The timeline on the real show, headless at 60 fps on the short table
+// (part i at 8000 + 3000 i ms), driven by the capture tool's key scripts:
+// edits saved to the byte, edits kept over an unsaved end and restored, and
+// a jump that starts its part as the schedule does.
+#include <gtest/gtest.h>
+
+#include "CaptureImage.h"
+#include "FrameGrab.h"
+#include "KeyScript.h"
+#include "ShortSchedule.h"
+#include "ShowFrames.h"
+#include "tvCommon.h"
+#include "tvTimelineSettings.h"
+
+namespace {
+
+// One key (or keys joined by +) after another, 50 ms apart on the script's clock.
+std::string Presses(const std::vector<std::string>& keys) {
+  std::string script;
+  int moment = 5000;
+  for (const std::string& key : keys) script += key + " " + std::to_string(moment += 50) + "\n";
+  return script;
+}
+
+std::vector<uint8_t> TableBytes(const std::vector<uint32_t>& moments) {
+  std::array<uint32_t, TimeSyncEntries> table{};
+  std::copy(moments.begin(), moments.end(), table.begin());
+  const auto bytes = TimeSyncBytes(table);
+  return {bytes.begin(), bytes.end()};
+}
+
+struct TEditedShow {
+  TEditedShow() {
+    data.WriteTable(moments);
+    const std::string settings = "tempo 120\nfirst-beat 0\n";
+    data.Write(TimelineSettingsFile, {settings.begin(), settings.end()});
+  }
+  TShowRun Play(const std::string& script, const std::function<void(const TGLWindow&)>& onFrame = {}) const {
+    THeadlessOptions options;
+    options.DataDir = data.Folder();
+    options.FramesPerSecond = 60;
+    options.Keys = ParseKeyScript(script, "script", 1000.0 / 60);
+    options.OnFrame = onFrame;
+    return PlayShow(options);
+  }
+  const TDemoData data;
+  const std::vector<uint32_t> moments = ShortScheduleMoments(3000);
+};
+
+// Entry 3 five frames on (83 ms), then entry 10 a beat on, which is undone.
+const std::vector<std::string> MoveEntry3 = {"F2", "Down", "Down", "Down", "Right", "Right", "Right", "Right", "Right"};
+const std::vector<std::string> MoveEntry10 = {"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Ctrl+Right"};
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(Timeline, AScriptMovesEntriesUndoesOneAndSavesTheTableToTheByte) {
+  ASSERT_TRUE(HaveDemoData());
+  const TEditedShow show;
+  const TShowRun run = show.Play(Presses(MoveEntry3 + MoveEntry10 + std::vector<std::string>{"Ctrl+Z", "s", "Escape"}));
+  EXPECT_EQ(run.Result.ExitCode, 0);
+  std::vector<uint32_t> expected = show.moments;
+  expected[3] += 83;
+  EXPECT_EQ(ReadBytes(show.data.Path("timesync.dat")), TableBytes(expected));
+  EXPECT_TRUE(ReadBytes(show.data.Path(TimelineRecoveryFile)).empty());
+}
+
+TEST(Timeline, EditsLeftUnsavedAreKeptAndRestoredWithOneKey) {
+  ASSERT_TRUE(HaveDemoData());
+  const TEditedShow show;
+  show.Play(Presses(MoveEntry3 + MoveEntry10 + std::vector<std::string>{"Escape"}));
+  std::vector<uint32_t> expected = show.moments;
+  expected[3] += 83;
+  expected[10] += 500;
+  EXPECT_EQ(ReadBytes(show.data.Path("timesync.dat")), TableBytes(show.moments));
+  EXPECT_EQ(ReadBytes(show.data.Path(TimelineRecoveryFile)), TableBytes(expected));
+
+  show.Play(Presses({"F2", "r", "s", "Escape"}));
+  EXPECT_EQ(ReadBytes(show.data.Path("timesync.dat")), TableBytes(expected));
+  EXPECT_TRUE(ReadBytes(show.data.Path(TimelineRecoveryFile)).empty());
+}
+
+// J on entry 1 plays from 2 s before it; closed again before the entry, the
+// fountain's first frame is the uninterrupted show's.
+TEST(Timeline, AJumpStartsThePartAtItsEntryAsTheSchedule) {
+  ASSERT_TRUE(HaveDemoData());
+  const TEditedShow show;
+  TRgbImage first;
+  uint32_t partTime = 1;
+  show.Play(Presses({"F2", "Down", "j", "F2"}) + "Escape 9000\n", [&](const TGLWindow& window) {
+    if (CurrentPart != 1 || !first.Pixels.empty()) return;
+    first = ReadFrame(window.Width, window.Height);
+    partTime = PartTime;
+  });
+  EXPECT_EQ(partTime, 0u);
+  const TRgbImage expected = ReadPng(std::string(TAVIX_SOURCE_DIR) + "/tests/pictures/first-part-1.png");
+  ASSERT_EQ(first.Pixels.size(), expected.Pixels.size());
+  EXPECT_EQ(ComparePictures(first.Pixels, expected.Pixels).Pixels, 0);
+}
+
+}  // namespace
