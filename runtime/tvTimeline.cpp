@@ -290,7 +290,7 @@ void MoveKeys() {
   for (const auto& [code, direction] : {std::pair{DIK_LEFT, -1}, std::pair{DIK_RIGHT, 1}}) {
     if (!Pressed(code, true)) continue;
     if (Control())
-      edits.MoveTo(NextGridLine(Grid(), Selected(), direction));
+      edits.MoveTo(uint32_t(std::clamp(std::round(Selected() + direction * GridStepMs(Grid())), 0.0, 4294967295.0)));
     else if (Shift())
       edits.NudgeMs(10 * direction);
     else
@@ -430,9 +430,9 @@ const char* PartLabel(int part) {
 std::string Readout(const TBeatGrid& grid) {
   const int entry = timeline.Edits->Selected();
   char text[256];
-  std::snprintf(text, sizeof text, "%s  part %d %s +%s   entry %d at %s, %+.0f ms to the beat   %.2f BPM %d/bar %d/beat%s%s%s",
+  std::snprintf(text, sizeof text, "%s  part %d %s +%s   entry %d at %s, %+.0f ms from the beat   %.2f BPM %d/bar %d/beat%s%s%s",
                 Seconds(DemoTime).c_str(), int(CurrentPart), PartLabel(CurrentPart), Seconds(PartTime).c_str(), entry,
-                Seconds(Selected()).c_str(), -DistanceToBeat(grid, Selected()), 60000.0 / grid.BeatMs,
+                Seconds(Selected()).c_str(), DistanceToBeat(grid, Selected()), 60000.0 / grid.BeatMs,
                 grid.BeatsPerBar, grid.Subdivision, timeline.Paused ? "   PAUSED" : "",
                 timeline.Settings.Looping ? "   LOOP" : "", timeline.Edits->Modified() ? "   UNSAVED" : "");
   return text;

@@ -16,6 +16,7 @@
 #include "FrameGrab.h"
 #include "ShortSchedule.h"
 #include "ShowFrames.h"
+#include "AmbInput.h"
 #include "tvCommon.h"
 #include "tvHeadless.h"
 
@@ -33,6 +34,9 @@ const std::vector<int32_t> ShowMoments = {2500,  4250,  8500,  10500, 12000, 138
                                           33000, 34800, 36000, 37800, 39000, 40800, 44000};
 // First frames of parts that begin from what the part before left.
 const std::vector<int32_t> FirstFrameParts = {1, 4, 7, 8};
+// The timeline, opened (F2) after the last moment above and closed before
+// the end: its band over the slime, and the state it hands on.
+constexpr int32_t TimelineOpenMs = 44020, TimelineShotMs = 44050, TimelineClosedMs = 44070;
 
 std::string ReferenceFolder() { return std::string(TAVIX_SOURCE_DIR) + "/tests/pictures"; }
 
@@ -41,6 +45,7 @@ std::set<std::string> ReferenceFiles() {
   for (uint64_t index : StartUpFrames) files.insert("startup-" + std::to_string(index) + ".png");
   for (int32_t moment : ShowMoments) files.insert("at-" + std::to_string(moment) + ".png");
   for (int32_t part : FirstFrameParts) files.insert("first-part-" + std::to_string(part) + ".png");
+  files.insert("timeline-open.png");
   return files;
 }
 
@@ -68,6 +73,7 @@ TShowRecord PlayAndCapture() {
   THeadlessOptions options;
   options.DataDir = data.Folder();
   options.FramesPerSecond = 60;
+  options.Keys = {{DIK_F2, TimelineOpenMs, TimelineOpenMs + 17}, {DIK_F2, TimelineClosedMs, TimelineClosedMs + 17}};
   options.OnFrame = [&](const TGLWindow& window) {
     const auto keep = [&](const std::string& name) { frames[name] = ReadFrame(window.Width, window.Height); };
     for (uint64_t wanted : StartUpFrames)
@@ -77,6 +83,7 @@ TShowRecord PlayAndCapture() {
     if (DemoTime != 0 && CurrentPart != lastPart)
       for (int32_t part : FirstFrameParts)
         if (CurrentPart == part) keep("first-part-" + std::to_string(part));
+    if (DemoTime >= TimelineShotMs && !frames.count("timeline-open")) keep("timeline-open");
     if (DemoTime != 0) lastPart = CurrentPart;
     if (DemoTime != 0 && CurrentPart >= -1 && CurrentPart <= 10) record.GlState[CurrentPart] = GlStateLine();
     ++index;
