@@ -61,11 +61,11 @@ std::string ReadReal(std::string_view word, double lo, double hi, bool loInclude
   double value = 0;
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
   const bool real = error == std::errc() && end == word.data() + word.size();
-  if (!real && error != std::errc::result_out_of_range) return Quoted(word) + " is not a number";
+  if ((!real && error != std::errc::result_out_of_range) || std::isnan(value)) return Quoted(word) + " is not a number";
   const bool above = loIncluded ? value >= lo : value > lo;
   if (!real || !std::isfinite(value) || !above || value > hi)
-    return OutOfRange(word, (loIncluded ? "" : "above ") + std::to_string(int64_t(lo)) + " .. " +
-                                std::to_string(int64_t(hi)));
+    return OutOfRange(
+        word, (loIncluded ? "" : "above ") + std::to_string(int64_t(lo)) + " .. " + std::to_string(int64_t(hi)));
   into = value;
   return {};
 }
