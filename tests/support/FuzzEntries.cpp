@@ -4,8 +4,10 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <functional>
 
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
@@ -14,6 +16,7 @@
 #include "AmbSystem.h"
 #include "TGA.h"
 #include "tvCommon.h"
+#include "tvTimelineSettings.h"
 
 namespace {
 
@@ -135,6 +138,28 @@ TReaderOutcome RunTimeSync(const uint8_t* data, size_t size) {
   return TReaderOutcome::Accepted;
 }
 
+// A bad line is named by place in a short printable problem; what is taken
+// keeps its ranges and is written back as itself.
+TReaderOutcome RunTimelineSettings(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const TSettingsParse parse = ParseTimelineSettings(text, "fuzz.txt");
+  for (const std::string& p : parse.Problems)
+    Require(p.rfind("fuzz.txt:", 0) == 0 && p.size() < 200 &&
+                std::all_of(p.begin(), p.end(), [](char c) { return c >= ' ' && c <= '~'; }),
+            "timeline: a problem without its place, too long or unprintable");
+  const TTimelineSettings& s = parse.Settings;
+  Require(s.Bpm >= 0 && s.Bpm <= 1000 && std::abs(s.FirstBeatMs) <= 4294967295.0 && s.BeatsPerBar >= 1 &&
+              s.BeatsPerBar <= 16 && s.Subdivision >= 1 && s.Subdivision <= 16 && s.PrerollMs <= 60000 &&
+              s.LoopFromMs <= s.LoopToMs,
+          "timeline: a setting out of its range");
+  const std::vector<uint32_t>& marks = s.Bookmarks;
+  Require(std::adjacent_find(marks.begin(), marks.end(), std::greater_equal<>()) == marks.end(),
+          "timeline: bookmarks not ascending once each");
+  const TSettingsParse again = ParseTimelineSettings(WriteTimelineSettings(s), "again.txt");
+  Require(again.Problems.empty() && again.Settings == s, "timeline: settings written read back otherwise");
+  return parse.Problems.empty() ? TReaderOutcome::Accepted : TReaderOutcome::Refused;
+}
+
 // ---- announced picture sizes ----------------------------------------------------
 
 uint32_t LE16(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8); }
@@ -197,6 +222,7 @@ const std::vector<TFuzzEntry>& FuzzEntries() {
       {"bmp", {".bmp"}, RunBmp, BmpAnnouncedSize},
       {"jpg", {".jpg", ".jpeg"}, RunJpg, JpgAnnouncedSize},
       {"timesync", {".dat"}, RunTimeSync},
+      {"timeline", {".txt"}, RunTimelineSettings},
   };
   return entries;
 }
