@@ -147,7 +147,9 @@ bool operator==(const TTimelineSettings& a, const TTimelineSettings& b) {
 
 TSettingsParse ParseTimelineSettings(const std::string& text, const std::string& fileName) {
   TSettingsParse parse;
-  const std::string_view all = text;
+  std::string_view all = text;
+  // Some editors start a text file with the byte-order mark of UTF-8.
+  if (all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
   size_t lineNumber = 0;
   for (size_t start = 0; start <= all.size();) {
     const size_t end = std::min(all.find('\n', start), all.size());

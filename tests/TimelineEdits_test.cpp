@@ -94,7 +94,7 @@ TEST(TimelineSettings, WhatIsWrittenReadsBackTheSame) {
 TEST(TimelineSettings, EachBadLineIsAProblemNamingItsPlaceAndTheRestIsKept) {
   // clang-format off
   const std::pair<std::string, const char*> lines[] = {
-      {"# a comment", ""}, {"", ""}, {"tempo 128.5", ""}, {"tempo 0", "tempo: '0' is out of range"},
+      {"\xEF\xBB\xBF# after a mark", ""}, {"", ""}, {"tempo 128.5", ""}, {"tempo 0", "tempo: '0' is out of range"},
       {"tempo 1e999", "out of range"}, {"beats-per-bar 17", "out of range (1 .. 16)"},
       {"subdivision 3  # triplets", ""}, {"preroll 2,5", "not a whole number"}, {"preroll -1", "out of range"},
       {"loop 5000 1000", "not before the end"}, {"loop 1000", "takes 2 values"}, {"looping yes", "neither on nor"},
