@@ -22,12 +22,7 @@ int UndoAll(TTimelineEdits& edits) {
 }
 
 // A script run with entry 3 selected; the moment is the selected entry's in the end.
-struct TEditCase {
-  const char* Name;
-  void (*Edit)(TTimelineEdits&);
-  uint32_t Moment;
-  int Steps;
-};
+using TEditCase = std::tuple<const char*, void (*)(TTimelineEdits&), uint32_t, int>;
 
 TEST(TimelineEdits, MovesKeepTheOrderAndUndoInWholeRunsAndDrags) {
   // clang-format off
@@ -46,12 +41,12 @@ TEST(TimelineEdits, MovesKeepTheOrderAndUndoInWholeRunsAndDrags) {
       {"a drag back is none", [](auto& e) { e.BeginDrag(); e.DragTo(4200); e.DragTo(4000); e.EndDrag(); }, 4000, 0},
   };
   // clang-format on
-  for (const TEditCase& c : cases) {
+  for (const auto& [name, edit, moment, steps] : cases) {
     TTimelineEdits edits(Start);
     edits.Select(3);
-    c.Edit(edits);
-    EXPECT_EQ(edits.Moments()[size_t(edits.Selected())], c.Moment) << c.Name;
-    EXPECT_EQ(UndoAll(edits), c.Steps) << c.Name;
+    edit(edits);
+    EXPECT_EQ(edits.Moments()[size_t(edits.Selected())], moment) << name;
+    EXPECT_EQ(UndoAll(edits), steps) << name;
   }
 }
 

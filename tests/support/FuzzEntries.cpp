@@ -7,7 +7,6 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
-#include <functional>
 
 #include "Amb2Classes.h"
 #include "Amb2Materials.h"
@@ -139,10 +138,9 @@ TReaderOutcome RunTimeSync(const uint8_t* data, size_t size) {
 }
 
 // A bad line is named by place in a short printable problem; what is taken
-// keeps its ranges and is written back as itself.
+// keeps the ranges written out here and is written back as itself.
 TReaderOutcome RunTimelineSettings(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
-  const TSettingsParse parse = ParseTimelineSettings(text, "fuzz.txt");
+  const TSettingsParse parse = ParseTimelineSettings(std::string(data, data + size), "fuzz.txt");
   for (const std::string& p : parse.Problems)
     Require(p.rfind("fuzz.txt:", 0) == 0 && p.size() < 200 &&
                 std::all_of(p.begin(), p.end(), [](char c) { return c >= ' ' && c <= '~'; }),
@@ -150,13 +148,11 @@ TReaderOutcome RunTimelineSettings(const uint8_t* data, size_t size) {
   const TTimelineSettings& s = parse.Settings;
   Require(s.Bpm >= 0 && s.Bpm <= 1000 && std::abs(s.FirstBeatMs) <= 4294967295.0 && s.BeatsPerBar >= 1 &&
               s.BeatsPerBar <= 16 && s.Subdivision >= 1 && s.Subdivision <= 16 && s.PrerollMs <= 60000 &&
-              s.LoopFromMs <= s.LoopToMs,
-          "timeline: a setting out of its range");
-  const std::vector<uint32_t>& marks = s.Bookmarks;
-  Require(std::adjacent_find(marks.begin(), marks.end(), std::greater_equal<>()) == marks.end(),
-          "timeline: bookmarks not ascending once each");
-  const TSettingsParse again = ParseTimelineSettings(WriteTimelineSettings(s), "again.txt");
-  Require(again.Problems.empty() && again.Settings == s, "timeline: settings written read back otherwise");
+              s.LoopFromMs <= s.LoopToMs && std::is_sorted(s.Bookmarks.begin(), s.Bookmarks.end()) &&
+              std::adjacent_find(s.Bookmarks.begin(), s.Bookmarks.end()) == s.Bookmarks.end(),
+          "timeline: a setting out of its range, or bookmarks not ascending once each");
+  const TSettingsParse again = ParseTimelineSettings(WriteTimelineSettings(parse.Settings), "again.txt");
+  Require(again.Problems.empty() && again.Settings == parse.Settings, "timeline: the settings written read otherwise");
   return parse.Problems.empty() ? TReaderOutcome::Accepted : TReaderOutcome::Refused;
 }
 
