@@ -57,15 +57,12 @@ std::string ReadWhole(std::string_view word, int64_t lo, int64_t hi, T& into) {
   return {};
 }
 
-std::string ReadReal(std::string_view word, double lo, double hi, bool loIncluded, double& into) {
+std::string ReadReal(std::string_view word, double lo, double hi, const std::string& range, double& into) {
   double value = 0;
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
   const bool real = error == std::errc() && end == word.data() + word.size();
   if ((!real && error != std::errc::result_out_of_range) || std::isnan(value)) return Quoted(word) + " is not a number";
-  const bool above = loIncluded ? value >= lo : value > lo;
-  if (!real || !std::isfinite(value) || !above || value > hi)
-    return OutOfRange(
-        word, (loIncluded ? "" : "above ") + std::to_string(int64_t(lo)) + " .. " + std::to_string(int64_t(hi)));
+  if (!real || value < lo || value > hi) return OutOfRange(word, range);
   into = value;
   return {};
 }
@@ -101,10 +98,13 @@ struct TSetting {
 };
 
 const TSetting Settings[] = {
-    {"tempo", 1, [](const TWords& v, TTimelineSettings& s) { return ReadReal(v[0], 0, 1000, false, s.Bpm); }},
+    {"tempo", 1,
+     [](const TWords& v, TTimelineSettings& s) {
+       return ReadReal(v[0], std::numeric_limits<double>::denorm_min(), 1000, "above 0 .. 1000", s.Bpm);
+     }},
     {"first-beat", 1,
      [](const TWords& v, TTimelineSettings& s) {
-       return ReadReal(v[0], -double(LastMoment), double(LastMoment), true, s.FirstBeatMs);
+       return ReadReal(v[0], -double(LastMoment), double(LastMoment), "-4294967295 .. 4294967295", s.FirstBeatMs);
      }},
     {"beats-per-bar", 1, [](const TWords& v, TTimelineSettings& s) { return ReadWhole(v[0], 1, 16, s.BeatsPerBar); }},
     {"subdivision", 1, [](const TWords& v, TTimelineSettings& s) { return ReadWhole(v[0], 1, 16, s.Subdivision); }},
