@@ -2,8 +2,8 @@
 // moves that keep the entries in order, undo and redo with runs of nudges
 // merged into one step, and the beat grid the moves can follow.
 //
-// State: the entries as edited, the selection, the undo and redo steps and
-// the open nudge run. Pure: the caller puts the entries back into the table.
+// State: the entries as edited, the selection, the undo and redo steps, the
+// open nudge run and drag. Pure: the caller puts the entries back into the table.
 #pragma once
 
 #include <array>
@@ -24,10 +24,13 @@ struct TBeatGrid {
   int Subdivision = 1;
 };
 double GridStepMs(const TBeatGrid& grid);
-// The grid line nearest to `ms` (a whole ms), and the one a step before or after it.
+// The grid line nearest to `ms` (a whole ms), and the first line strictly
+// after (direction +1) or before (-1) it. Without a grid (no tempo or no
+// subdivision) both give `ms` itself.
 uint32_t NearestGridLine(const TBeatGrid& grid, double ms);
 uint32_t NextGridLine(const TBeatGrid& grid, double ms, int direction);
-// Signed distance from `ms` to its nearest beat (not subdivision), in ms.
+// Signed distance from `ms` to its nearest beat (not subdivision), in ms:
+// positive when `ms` comes after the beat; 0 without a grid.
 double DistanceToBeat(const TBeatGrid& grid, double ms);
 
 class TTimelineEdits {
@@ -65,7 +68,10 @@ class TTimelineEdits {
 
  private:
   uint32_t Clamped(int entry, int64_t moment) const;
-  void PushStep();
+  void Nudge(double deltaMs);
+  void PushStep(const TScheduleMoments& before);
+  // Ends the nudge run and closes an open drag.
+  void Settle();
 
   TScheduleMoments moments_;
   TScheduleMoments saved_;
@@ -73,4 +79,6 @@ class TTimelineEdits {
   std::vector<TScheduleMoments> undo_, redo_;
   bool runOpen_ = false;
   double runOriginMs_ = 0, runOffsetMs_ = 0;
+  bool dragging_ = false;
+  TScheduleMoments dragStart_{};
 };

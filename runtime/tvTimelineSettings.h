@@ -24,6 +24,7 @@ struct TTimelineSettings {
   uint32_t LoopFromMs = 0, LoopToMs = 0;  // demo clock
   std::vector<uint32_t> Bookmarks;        // demo clock, ascending
 };
+bool operator==(const TTimelineSettings& a, const TTimelineSettings& b);
 
 struct TSettingsParse {
   TTimelineSettings Settings;

@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 
@@ -14,6 +15,7 @@
 #include "AmbSystem.h"
 #include "TGA.h"
 #include "tvCommon.h"
+#include "tvTimelineSettings.h"
 
 namespace {
 
@@ -135,6 +137,25 @@ TReaderOutcome RunTimeSync(const uint8_t* data, size_t size) {
   return TReaderOutcome::Accepted;
 }
 
+// A bad line is named by place in a short printable problem; what is taken
+// keeps the ranges written out here and is written back as itself.
+TReaderOutcome RunTimelineSettings(const uint8_t* data, size_t size) {
+  const TSettingsParse parse = ParseTimelineSettings(std::string(data, data + size), "fuzz.txt");
+  for (const std::string& p : parse.Problems)
+    Require(p.rfind("fuzz.txt:", 0) == 0 && p.size() < 200 &&
+                std::all_of(p.begin(), p.end(), [](char c) { return c >= ' ' && c <= '~'; }),
+            "timeline: a problem without its place, too long or unprintable");
+  const TTimelineSettings& s = parse.Settings;
+  Require(s.Bpm >= 0 && s.Bpm <= 1000 && std::abs(s.FirstBeatMs) <= 4294967295.0 && s.BeatsPerBar >= 1 &&
+              s.BeatsPerBar <= 16 && s.Subdivision >= 1 && s.Subdivision <= 16 && s.PrerollMs <= 60000 &&
+              s.LoopFromMs <= s.LoopToMs && std::is_sorted(s.Bookmarks.begin(), s.Bookmarks.end()) &&
+              std::adjacent_find(s.Bookmarks.begin(), s.Bookmarks.end()) == s.Bookmarks.end(),
+          "timeline: a setting out of its range, or bookmarks not ascending once each");
+  const TSettingsParse again = ParseTimelineSettings(WriteTimelineSettings(parse.Settings), "again.txt");
+  Require(again.Problems.empty() && again.Settings == parse.Settings, "timeline: the settings written read otherwise");
+  return parse.Problems.empty() ? TReaderOutcome::Accepted : TReaderOutcome::Refused;
+}
+
 // ---- announced picture sizes ----------------------------------------------------
 
 uint32_t LE16(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8); }
@@ -197,6 +218,7 @@ const std::vector<TFuzzEntry>& FuzzEntries() {
       {"bmp", {".bmp"}, RunBmp, BmpAnnouncedSize},
       {"jpg", {".jpg", ".jpeg"}, RunJpg, JpgAnnouncedSize},
       {"timesync", {".dat"}, RunTimeSync},
+      {"timeline", {".txt"}, RunTimelineSettings},
   };
   return entries;
 }

@@ -24,7 +24,7 @@ class TReaderBroken : public std::logic_error {
 };
 
 struct TFuzzEntry {
-  std::string Name;                     // "3ds", "abr", "aab", "mat", "tga", "bmp", "jpg", "timesync"
+  std::string Name;                     // "3ds", "abr", "aab", "mat", "tga", "bmp", "jpg", "timesync", "timeline"
   std::vector<std::string> Extensions;  // files of the data folder that seed it
   TReaderOutcome (*Run)(const uint8_t* data, size_t size);
   // For the picture readers: the size the header announces (0 x 0 when
