@@ -1,7 +1,7 @@
 // Plays the real program headless on a virtual clock (tests, capture tool).
 //
-// State: none between runs; during a run the tick, key, message and frame
-// seams are installed and the working folder is the data folder. Both are
+// State: none between runs; during a run the tick, key, mouse, message and
+// frame seams are installed and the working folder is the data folder. Both are
 // put back before RunHeadless returns.
 #include "tvHeadless.h"
 
@@ -14,6 +14,7 @@
 
 #include "AINKeyboard.h"
 #include "AmbInput.h"
+#include "AmbMouse.h"
 #include "AmbSystem.h"
 #include "Tavix.h"
 #include "tvCommon.h"
@@ -34,6 +35,8 @@ void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
 void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint32_t& tick) {
   SetTickSource([&tick] { return tick; });
   SetKeySource([&options](TKeyStates& states) { HoldScriptedKeys(options, states); });
+  // No pointer over the picture: a headless run never reads the real mouse.
+  SetMouseSource([](TMouseState&) {});
   SetMessageSink([&result](const std::string& caption, const std::string& text) {
     result.Messages.push_back(TRecordedMessage{caption, text});
   });
@@ -54,6 +57,7 @@ void RemoveSeams() {
   SetContextEndHook({});
   SetTickSource({});
   SetKeySource({});
+  SetMouseSource({});
   SetMessageSink({});
   SetFrameSink({});
 }
