@@ -1,7 +1,7 @@
 // The window code on a private Xvfb (black 1280 x 1024 screen), keys typed
 // with xdotool, the screen read back with XGetImage: fullscreen, Alt+Enter,
-// a message box in fullscreen, the program's display options and a close
-// request.
+// a message box in fullscreen, the program's display options, a close
+// request and the pointer.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,8 +10,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #include "AmbInput.h"
+#include "AmbMouse.h"
 #include "Ambrel2.h"
 #include "SpineSupport.h"
 #include "Tavix.h"
@@ -163,6 +165,42 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
     GLboolean mask[4] = {};
     glGetBooleanv(GL_COLOR_WRITEMASK, mask);
     EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST) && mask[0] && !mask[1] && mask[2] && mask[3]) << step.Keys;
+  }
+  FreeKeyboard();
+  KillGLWindow(window);
+  SetDisplayChoice({});
+}
+
+// The real pointer over the fullscreen window (32 black rows above and below
+// the picture): on the picture's top row with a wheel notch away from the
+// user, the left button held, then on the top bar with the button up. The
+// press comes frames after the focus: SDL drops a click that focuses.
+TEST(Display, ThePointerAsTheFrameSeesIt) {
+  const TXServer server;
+  ASSERT_NE(server.Display, nullptr);
+  SetDisplayChoice({TScreenMode::Fullscreen});
+  const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
+  CreateKeyboard(window);
+  EXPECT_TRUE(Xdo("windowfocus --sync " + std::to_string(FindWindow("Tavix"))));
+  const struct {
+    const char* Mouse;
+    std::tuple<bool, int, int, int, bool> Seen;  // Inside, X, Y, wheel notches, left button
+  } steps[] = {{"mousemove --sync 640 32 click 4", {true, 400, 599, 1, false}},
+               {"mousedown 1", {true, 400, 599, 0, true}},
+               {"mouseup 1 mousemove --sync 640 10", {false, 400, 599, 0, false}}};
+  for (const auto& step : steps) {
+    EXPECT_TRUE(Xdo(step.Mouse)) << step.Mouse;
+    std::tuple<bool, int, int, int, bool> seen;
+    int wheel = 0;
+    Eventually(
+        [&] {
+          PresentWhiteFrame(window);
+          const TMouseState mouse = PollMouse();
+          seen = {mouse.Inside, mouse.X, mouse.Y, wheel += mouse.Wheel, mouse.Left};
+          return seen == step.Seen;
+        },
+        30);
+    EXPECT_EQ(seen, step.Seen) << step.Mouse;
   }
   FreeKeyboard();
   KillGLWindow(window);
