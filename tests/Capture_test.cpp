@@ -94,12 +94,9 @@ TEST(KeyScript, MomentsAndSpans) {
   for (const TScriptedKey& k : ParseKeyScript(
            "# two parts\n\np 5000\nTab 100 250  # fast\nEscape 9000\nctrl+Shift+s 70 80\n", "k", 1000.0 / 60))
     keys.push_back({k.ScanCode, k.FromMs, k.ToMs});
-  EXPECT_EQ(keys, (std::vector<std::array<int32_t, 3>>{{DIK_P, 5000, 5017},
-                                                       {DIK_TAB, 100, 250},
-                                                       {DIK_ESCAPE, 9000, 9017},
-                                                       {0x1D, 70, 80},
-                                                       {0x2A, 70, 80},
-                                                       {DIK_S, 70, 80}}));
+  const std::vector<std::array<int32_t, 3>> want = {{DIK_P, 5000, 5017}, {DIK_TAB, 100, 250}, {DIK_ESCAPE, 9000, 9017},
+                                                    {0x1D, 70, 80},      {0x2A, 70, 80},      {DIK_S, 70, 80}};
+  EXPECT_EQ(keys, want);
 }
 
 TEST(KeyScript, ErrorsNameTheScriptAndLine) {

@@ -171,38 +171,32 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
   SetDisplayChoice({});
 }
 
-// The real pointer over the fullscreen window (32 black rows above and below
-// the picture): on the picture's top row with a wheel notch away from the
-// user, the left button held, then on the top bar with the button up. The
-// press comes frames after the focus: SDL drops a click that focuses.
+// The real pointer over the fullscreen window, whose picture has 32 black
+// rows above and below: on the picture's top row with a wheel notch away
+// from the user, the left button held (frames after the focus: SDL drops a
+// click that focuses), then on the top bar with the button up.
 TEST(Display, ThePointerAsTheFrameSeesIt) {
   const TXServer server;
   ASSERT_NE(server.Display, nullptr);
   SetDisplayChoice({TScreenMode::Fullscreen});
   const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
-  CreateKeyboard(window);
   EXPECT_TRUE(Xdo("windowfocus --sync " + std::to_string(FindWindow("Tavix"))));
-  const struct {
-    const char* Mouse;
-    std::tuple<bool, int, int, int, bool> Seen;  // Inside, X, Y, wheel notches, left button
-  } steps[] = {{"mousemove --sync 640 32 click 4", {true, 400, 599, 1, false}},
-               {"mousedown 1", {true, 400, 599, 0, true}},
-               {"mouseup 1 mousemove --sync 640 10", {false, 400, 599, 0, false}}};
-  for (const auto& step : steps) {
-    EXPECT_TRUE(Xdo(step.Mouse)) << step.Mouse;
-    std::tuple<bool, int, int, int, bool> seen;
-    int wheel = 0;
+  using TSeen = std::tuple<bool, int, int, int, bool>;  // Inside, X, Y, Wheel, Left
+  const std::pair<const char*, TSeen> steps[] = {{"mousemove --sync 640 32 click 4", {true, 400, 599, 1, false}},
+                                                 {"mousedown 1", {true, 400, 599, 0, true}},
+                                                 {"mouseup 1 mousemove --sync 640 10", {false, 400, 599, 0, false}}};
+  for (const auto& [mouse, want] : steps) {
+    EXPECT_TRUE(Xdo(mouse)) << mouse;
+    TSeen seen;
     Eventually(
-        [&] {
+        [&, &want = want] {
           PresentWhiteFrame(window);
-          const TMouseState mouse = PollMouse();
-          seen = {mouse.Inside, mouse.X, mouse.Y, wheel += mouse.Wheel, mouse.Left};
-          return seen == step.Seen;
+          const TMouseState m = PollMouse();
+          return (seen = {m.Inside, m.X, m.Y, m.Wheel, m.Left}) == want;
         },
         30);
-    EXPECT_EQ(seen, step.Seen) << step.Mouse;
+    EXPECT_EQ(seen, want) << mouse;
   }
-  FreeKeyboard();
   KillGLWindow(window);
   SetDisplayChoice({});
 }
