@@ -215,16 +215,6 @@ TEST(Mouse, WindowPointsLandOnFramePixels) {
   }
 }
 
-// Out of focus nothing is held, whatever the source says.
-TEST(Mouse, NothingIsHeldOutOfFocus) {
-  SetMouseSource([](TMouseState& state) { state.Left = true; });
-  NoteKeyboardFocus(false);
-  EXPECT_FALSE(PollMouse().Left);
-  NoteKeyboardFocus(true);
-  EXPECT_TRUE(PollMouse().Left);
-  SetMouseSource({});
-}
-
 // A second of a 16-bit 44100 Hz saw tone as a RIFF/WAVE file, the same on
 // every channel.
 std::string WaveFile(uint16_t channels = 1) {
