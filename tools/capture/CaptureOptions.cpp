@@ -126,7 +126,7 @@ so the result does not depend on how fast the machine renders.
   --video FILE.mp4    pipe every frame into ffmpeg (H.264) and add
                       "abstract.mp3" from the data folder, starting at the
                       virtual moment the demo started its music
-  --keys SCRIPT       press keys on the demo clock; one key per line:
+  --keys SCRIPT       press keys on the demo clock; one press per line:
                         KEY MS        held for one frame at MS (two at most
                                       when 1000/fps is not a whole number)
                         KEY FROM TO   held while FROM <= DemoTime < TO
