@@ -103,3 +103,5 @@ int32_t TakeKeySnapshot(TKeyStates& states) {
 }
 
 void NoteKeyboardFocus(bool focused) { windowFocused = focused; }
+
+bool HasKeyboardFocus() { return windowFocused; }

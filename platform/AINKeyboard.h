@@ -34,5 +34,8 @@ int32_t TakeKeySnapshot(TKeyStates& states);
 // The window pump reports focus changes: keys read as up while the window is
 // out of focus and are seen again once it has the focus back.
 void NoteKeyboardFocus(bool focused);
+// Whether the window has the focus as far as the pump has told; the mouse
+// reads nothing held without it, as the keyboard does.
+bool HasKeyboardFocus();
 
 extern TAINKeyboardDevice* Keyboard;

@@ -7,8 +7,14 @@
 // demo's song) then runs on a thread of its own beside the rest of the
 // loading, and the sample is waited for when it is first played or freed.
 //
+// Playing from a moment plays a chunk made over the rest of the decoded
+// buffer (it owns none of it); at most one such chunk exists at a time, and
+// it goes once nothing plays it any more.
+//
 // State: the sample table and its count, whether the output is open, the
-// tick at which the last playback started. FreeMusic closes everything.
+// tick at which the playing music was at its start, the volume and pan of
+// the last PlayMusic, the partial chunk, whether and since when the music is
+// paused. FreeMusic closes everything.
 #include "AmbBass.h"
 
 #include <SDL.h>
@@ -32,6 +38,11 @@ int32_t sampleCount = 0;
 bool outputOpen = false;
 bool playStarted = false;
 uint32_t playStartTick = 0;
+int playVolume = MIX_MAX_VOLUME;
+int32_t playPan = 0;
+Mix_Chunk* partialChunk = nullptr;
+bool paused = false;
+uint32_t pausedSince = 0;
 
 // Volume 0..100 onto the mixer's 0..128.
 int MixerVolume(int32_t volume) {
@@ -53,6 +64,45 @@ void ApplyPan(int channel, int32_t pan) {
 Mix_Chunk* Settle(TSample& sample) {
   if (sample.Decoding.valid()) sample.Chunk = sample.Decoding.get();
   return sample.Chunk;
+}
+
+// The settled chunk of a slot, when the output is open and the slot is loaded.
+Mix_Chunk* SlotChunk(int32_t slot) {
+  if (!outputOpen || slot < 0 || slot >= sampleCount) return nullptr;
+  return Settle(samples[slot]);
+}
+
+// Plays a chunk once at the last PlayMusic's volume and pan; the 1-based
+// channel, or 0. A new playback is never paused.
+uint32_t StartChunk(Mix_Chunk* chunk, uint32_t startTick) {
+  Mix_VolumeChunk(chunk, playVolume);
+  const int channel = Mix_PlayChannel(-1, chunk, 0);
+  if (channel < 0) return 0;
+  playStartTick = startTick;
+  playStarted = true;
+  paused = false;
+  ApplyPan(channel, playPan);
+  return uint32_t(channel) + 1;
+}
+
+// Halting first: freeing a chunk that still plays would halt it mid-mix.
+void HaltAndFreePartial() {
+  Mix_HaltChannel(-1);
+  if (partialChunk) Mix_FreeChunk(partialChunk);
+  partialChunk = nullptr;
+}
+
+struct TOutputSpec {
+  int Rate = 0, Channels = 0;
+  Uint16 Format = 0;
+  // Bytes of one frame: a sample for every channel.
+  uint64_t FrameBytes() const { return uint64_t(SDL_AUDIO_BITSIZE(Format) / 8 * Channels); }
+};
+
+TOutputSpec OutputSpec() {
+  TOutputSpec spec;
+  if (!Mix_QuerySpec(&spec.Rate, &spec.Format, &spec.Channels)) return TOutputSpec{};
+  return spec;
 }
 
 bool IsMusic(const std::string& fileName) {
@@ -78,26 +128,70 @@ int32_t LoadMusic(const std::string& fileName) {
 }
 
 uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan) {
-  if (!outputOpen || slot < 0 || slot >= sampleCount) return 0;
-  Mix_Chunk* chunk = Settle(samples[slot]);
+  Mix_Chunk* chunk = SlotChunk(slot);
   if (!chunk) return 0;
-  Mix_VolumeChunk(chunk, MixerVolume(volume));
-  const int channel = Mix_PlayChannel(-1, chunk, 0);
-  if (channel < 0) return 0;
-  playStartTick = TickCount();
-  playStarted = true;
-  ApplyPan(channel, pan);
-  return uint32_t(channel) + 1;
+  playVolume = MixerVolume(volume);
+  playPan = pan;
+  return StartChunk(chunk, TickCount());
+}
+
+uint32_t PlayMusicFrom(int32_t slot, uint32_t fromMs) {
+  Mix_Chunk* chunk = SlotChunk(slot);
+  if (!chunk) return 0;
+  HaltAndFreePartial();
+  const uint32_t startTick = TickCount() - fromMs;
+  const TOutputSpec spec = OutputSpec();
+  const uint64_t offset = uint64_t(fromMs) * uint64_t(spec.Rate) / 1000 * spec.FrameBytes();
+  if (spec.Rate <= 0 || offset >= chunk->alen) {
+    // Past the end: silence, but the clock still tells where the music is.
+    playStartTick = startTick;
+    playStarted = true;
+    paused = false;
+    return 0;
+  }
+  partialChunk = Mix_QuickLoad_RAW(chunk->abuf + offset, chunk->alen - Uint32(offset));
+  return partialChunk ? StartChunk(partialChunk, startTick) : 0;
+}
+
+void StopMusic() {
+  if (outputOpen) HaltAndFreePartial();
+}
+
+void PauseMusic(bool pause) {
+  if (!outputOpen || pause == paused) return;
+  if (pause) {
+    Mix_Pause(-1);
+    pausedSince = TickCount();
+  } else {
+    Mix_Resume(-1);
+    playStartTick += TickCount() - pausedSince;
+  }
+  paused = pause;
+}
+
+bool MusicPlaying() { return outputOpen && Mix_Playing(-1) > 0; }
+
+TMusicSamples MusicSamples(int32_t slot) {
+  Mix_Chunk* chunk = SlotChunk(slot);
+  const TOutputSpec spec = OutputSpec();
+  if (!chunk || spec.Format != AUDIO_S16SYS || spec.Channels <= 0) return {};
+  TMusicSamples music;
+  music.Data = reinterpret_cast<const int16_t*>(chunk->abuf);
+  music.Frames = chunk->alen / spec.FrameBytes();
+  music.Rate = spec.Rate;
+  music.Channels = spec.Channels;
+  return music;
 }
 
 void FreeMusic() {
-  if (outputOpen) Mix_HaltChannel(-1);
+  if (outputOpen) HaltAndFreePartial();
   for (int32_t i = 0; i < sampleCount; ++i) {
     if (Mix_Chunk* chunk = Settle(samples[i])) Mix_FreeChunk(chunk);
     samples[i].Chunk = nullptr;
   }
   sampleCount = 0;
   playStarted = false;
+  paused = false;
   if (!outputOpen) return;
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -106,7 +200,7 @@ void FreeMusic() {
 
 bool MusicStartTick(uint32_t& tick) {
   if (!playStarted) return false;
-  tick = playStartTick;
+  tick = paused ? playStartTick + (TickCount() - pausedSince) : playStartTick;
   return true;
 }
 

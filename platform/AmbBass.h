@@ -1,8 +1,10 @@
 // Music playback: the output device, a table of up to 128 samples decoded
-// whole into memory (in the background), playing a sample once, and
-// releasing everything.
+// whole into memory (in the background), playing a sample once or from a
+// moment into it, pausing, reading the decoded sound, and releasing
+// everything.
 //
-// State: the sample table and its count, whether the device is open.
+// State: the sample table and its count, whether the device is open, where
+// the playing music started and whether it is paused.
 #pragma once
 
 #include <cstddef>
@@ -37,13 +39,16 @@ TMusicSamples MusicSamples(int32_t slot);
 // Plays the slot's sample from `fromMs` into it, at the volume and pan of the
 // last PlayMusic, in place of whatever plays now; a moment past the end
 // stops the music. MusicStartTick then gives the tick at which this playback
-// would have started from the beginning. Returns the channel as PlayMusic.
+// would have started from the beginning. The new playback is not paused.
+// Returns the channel as PlayMusic.
 uint32_t PlayMusicFrom(int32_t slot, uint32_t fromMs);
 // Stops every channel; MusicStartTick is unchanged.
 void StopMusic();
 // Pauses and resumes what plays. While paused the start tick moves on with
 // the clock, so that MusicStartTick still tells where the music is.
 void PauseMusic(bool paused);
+// Whether any music is playing now (paused music counts).
+bool MusicPlaying();
 
 // Number of samples loaded so far.
 int32_t MusicSampleCount();

@@ -7,7 +7,8 @@
 // corner, y upwards, as the 2D layer's rectangles: whatever size the window
 // has and wherever the frame sits in it, (0, 0) .. (799, 599) covers the
 // 800 x 600 picture. A pointer over the black bars, or outside the window,
-// is not Inside.
+// is not Inside; over the bars X and Y still give the nearest picture pixel,
+// so that a drag carried past the picture's edge stays on it.
 //
 // State: the mouse source; the wheel turned since the last poll (counted by
 // the window pump).
@@ -35,3 +36,9 @@ void ShowPointer(bool shown);
 
 // The window pump reports wheel turns here as it handles them.
 void NoteMouseWheel(int notches);
+
+// Where a pointer at (x, y) in window points (origin at the top-left corner,
+// y downwards) lands on a frame of frameWidth x frameHeight shown fitted
+// into a window of windowWidth x windowHeight points (FitFrame): sets
+// Inside, X and Y only.
+TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight);

@@ -22,6 +22,7 @@
 
 #include "AINKeyboard.h"
 #include "AmbFrame.h"
+#include "AmbMouse.h"
 #include "AmbSystem.h"
 
 float FarPlane = 100000.0f;
@@ -176,8 +177,14 @@ bool IsAltEnter(const SDL_KeyboardEvent& event) {
   return event.keysym.scancode == SDL_SCANCODE_RETURN && (event.keysym.mod & KMOD_ALT) != 0 && event.repeat == 0;
 }
 
+// Notches away from the user count up, whatever way the system turns them.
+void HandleWheel(const SDL_MouseWheelEvent& event) {
+  NoteMouseWheel(event.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.y : event.y);
+}
+
 void HandleEvent(const SDL_Event& event) {
   if (event.type == SDL_WINDOWEVENT) HandleWindowEvent(event.window);
+  if (event.type == SDL_MOUSEWHEEL) HandleWheel(event.wheel);
   if (event.type == SDL_KEYDOWN && IsAltEnter(event.key)) ToggleFullscreen();
 }
 

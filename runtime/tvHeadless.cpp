@@ -1,7 +1,7 @@
 // Plays the real program headless on a virtual clock (tests, capture tool).
 //
-// State: none between runs; during a run the tick, key, message and frame
-// seams are installed and the working folder is the data folder. Both are
+// State: none between runs; during a run the tick, key, mouse, message and
+// frame seams are installed and the working folder is the data folder. Both are
 // put back before RunHeadless returns.
 #include "tvHeadless.h"
 
@@ -14,6 +14,7 @@
 
 #include "AINKeyboard.h"
 #include "AmbInput.h"
+#include "AmbMouse.h"
 #include "AmbSystem.h"
 #include "Tavix.h"
 #include "tvCommon.h"
@@ -26,6 +27,26 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
+struct TKeyName {
+  const char* Name;  // lower case
+  uint8_t Code;
+};
+
+// Named keys and the characters CharToScanCode does not know, in set-1
+// codes; a lone letter, digit, '.', ',' or '-' names its own key. Shift,
+// Ctrl and Alt are the left-hand keys.
+// clang-format off
+constexpr TKeyName KeyNames[] = {
+    {"escape", DIK_ESCAPE}, {"esc", DIK_ESCAPE}, {"tab", DIK_TAB}, {"return", DIK_RETURN}, {"enter", DIK_RETURN},
+    {"space", DIK_SPACE}, {"backspace", 0x0E}, {"f1", 0x3B}, {"f2", 0x3C}, {"f3", 0x3D}, {"f4", 0x3E},
+    {"f5", 0x3F}, {"f6", 0x40}, {"f7", 0x41}, {"f8", 0x42}, {"f9", 0x43}, {"f10", 0x44}, {"f11", 0x57},
+    {"f12", 0x58}, {"up", 0xC8}, {"down", 0xD0}, {"left", 0xCB}, {"right", 0xCD}, {"home", 0xC7}, {"end", 0xCF},
+    {"pageup", 0xC9}, {"pagedown", 0xD1}, {"insert", 0xD2}, {"delete", 0xD3}, {"shift", 0x2A}, {"lshift", 0x2A},
+    {"rshift", 0x36}, {"ctrl", 0x1D}, {"lctrl", 0x1D}, {"rctrl", 0x9D}, {"alt", 0x38}, {"lalt", 0x38},
+    {"ralt", 0xB8}, {"[", 0x1A}, {"]", 0x1B}, {"=", 0x0D}, {"/", 0x35}, {";", 0x27}, {"'", 0x28},
+};
+// clang-format on
+
 // Scripts run on the demo clock as it would be without the timeline's pauses and jumps.
 void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
   const int64_t now = int64_t(DemoTime) + TimelineClockShift();
@@ -37,6 +58,8 @@ void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
 void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint32_t& tick) {
   SetTickSource([&tick] { return tick; });
   SetKeySource([&options](TKeyStates& states) { HoldScriptedKeys(options, states); });
+  // No pointer over the picture: a headless run never reads the real mouse.
+  SetMouseSource([](TMouseState&) {});
   SetMessageSink([&result](const std::string& caption, const std::string& text) {
     result.Messages.push_back(TRecordedMessage{caption, text});
   });
@@ -57,6 +80,7 @@ void RemoveSeams() {
   SetContextEndHook({});
   SetTickSource({});
   SetKeySource({});
+  SetMouseSource({});
   SetMessageSink({});
   SetFrameSink({});
 }
@@ -84,10 +108,8 @@ THeadlessResult RunHeadless(const TPartTable& parts, const THeadlessOptions& opt
 uint8_t ScanCodeFromKeyName(const std::string& name) {
   std::string lower = name;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  if (lower == "escape" || lower == "esc") return DIK_ESCAPE;
-  if (lower == "tab") return DIK_TAB;
-  if (lower == "return" || lower == "enter") return DIK_RETURN;
-  if (lower == "space") return DIK_SPACE;
+  for (const TKeyName& key : KeyNames)
+    if (lower == key.Name) return key.Code;
   if (lower.size() == 1) return CharToScanCode(lower[0]);
   return 0;
 }

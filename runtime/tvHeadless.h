@@ -53,6 +53,10 @@ struct THeadlessResult {
 // seams again.
 THeadlessResult RunHeadless(const TPartTable& parts, const THeadlessOptions& options);
 
-// Parses a key name ("Escape", "Tab", "Return", "Space", "2", "c", ...) into
-// its scan code; 0 when unknown.
+// Parses a key name into its scan code, case aside: "Escape", "Tab",
+// "Return", "Space", "Backspace", "F1".."F12", the arrows "Up", "Down",
+// "Left", "Right", "Home", "End", "PageUp", "PageDown", "Insert", "Delete",
+// the modifiers "Shift", "Ctrl", "Alt" (left) and "LShift", "RShift",
+// "LCtrl", "RCtrl", "LAlt", "RAlt", a letter, a digit, or one of
+// [ ] - = , . / ; ' ; 0 when unknown.
 uint8_t ScanCodeFromKeyName(const std::string& name);

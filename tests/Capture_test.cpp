@@ -87,19 +87,23 @@ TEST(CaptureOptions, RejectsWhatCannotRunInItsOwnWords) {
     EXPECT_EQ(ErrorOf<ECaptureUsage>([&, &args = args] { ParseCaptureOptions(args); }), message);
 }
 
-// A moment holds the key over the longest step of the clock (17 ms at 60 fps).
+// A moment holds the key over the longest step of the clock (17 ms at 60 fps);
+// keys joined by '+' share their line's span.
 TEST(KeyScript, MomentsAndSpans) {
   std::vector<std::array<int32_t, 3>> keys;
-  for (const TScriptedKey& k :
-       ParseKeyScript("# two parts\n\np 5000\nTab 100 250  # fast\nEscape 9000\n", "k", 1000.0 / 60))
+  for (const TScriptedKey& k : ParseKeyScript(
+           "# two parts\n\np 5000\nTab 100 250  # fast\nEscape 9000\nctrl+Shift+s 70 80\n", "k", 1000.0 / 60))
     keys.push_back({k.ScanCode, k.FromMs, k.ToMs});
-  EXPECT_EQ(keys,
-            (std::vector<std::array<int32_t, 3>>{{DIK_P, 5000, 5017}, {DIK_TAB, 100, 250}, {DIK_ESCAPE, 9000, 9017}}));
+  const std::vector<std::array<int32_t, 3>> want = {{DIK_P, 5000, 5017}, {DIK_TAB, 100, 250}, {DIK_ESCAPE, 9000, 9017},
+                                                    {0x1D, 70, 80},      {0x2A, 70, 80},      {DIK_S, 70, 80}};
+  EXPECT_EQ(keys, want);
 }
 
 TEST(KeyScript, ErrorsNameTheScriptAndLine) {
   const std::vector<std::pair<std::string, std::string>> bad = {
       {"p 10\nwarp 10\n", "k.txt:2: unknown key \"warp\""},
+      {"p 10\n\nCtrl+Warp 10\n", "k.txt:3: unknown key \"Warp\""},
+      {"Ctrl+ 10\n", "k.txt:1: unknown key \"\""},
       {"p\n", "k.txt:1: expected"},
       {"p 10 20 30\n", "k.txt:1: expected"},
       {"p 20 20\n", "k.txt:1: the key is released before it is pressed"},

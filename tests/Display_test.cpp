@@ -1,7 +1,7 @@
 // The window code on a private Xvfb (black 1280 x 1024 screen), keys typed
 // with xdotool, the screen read back with XGetImage: fullscreen, Alt+Enter,
-// a message box in fullscreen, the program's display options and a close
-// request.
+// a message box in fullscreen, the program's display options, a close
+// request and the pointer.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,8 +10,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #include "AmbInput.h"
+#include "AmbMouse.h"
 #include "Ambrel2.h"
 #include "SpineSupport.h"
 #include "Tavix.h"
@@ -165,6 +167,36 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
     EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST) && mask[0] && !mask[1] && mask[2] && mask[3]) << step.Keys;
   }
   FreeKeyboard();
+  KillGLWindow(window);
+  SetDisplayChoice({});
+}
+
+// The real pointer over the fullscreen window, whose picture has 32 black
+// rows above and below: on the picture's top row with a wheel notch away
+// from the user, the left button held (frames after the focus: SDL drops a
+// click that focuses), then on the top bar with the button up.
+TEST(Display, ThePointerAsTheFrameSeesIt) {
+  const TXServer server;
+  ASSERT_NE(server.Display, nullptr);
+  SetDisplayChoice({TScreenMode::Fullscreen});
+  const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
+  EXPECT_TRUE(Xdo("windowfocus --sync " + std::to_string(FindWindow("Tavix"))));
+  using TSeen = std::tuple<bool, int, int, int, bool>;  // Inside, X, Y, Wheel, Left
+  const std::pair<const char*, TSeen> steps[] = {{"mousemove --sync 640 32 click 4", {true, 400, 599, 1, false}},
+                                                 {"mousedown 1", {true, 400, 599, 0, true}},
+                                                 {"mouseup 1 mousemove --sync 640 10", {false, 400, 599, 0, false}}};
+  for (const auto& [mouse, want] : steps) {
+    EXPECT_TRUE(Xdo(mouse)) << mouse;
+    TSeen seen;
+    Eventually(
+        [&, &want = want] {
+          PresentWhiteFrame(window);
+          const TMouseState m = PollMouse();
+          return (seen = {m.Inside, m.X, m.Y, m.Wheel, m.Left}) == want;
+        },
+        30);
+    EXPECT_EQ(seen, want) << mouse;
+  }
   KillGLWindow(window);
   SetDisplayChoice({});
 }

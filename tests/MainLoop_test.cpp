@@ -56,8 +56,10 @@ TEST(Keyboard, CharactersAndKeyNamesMapOntoScanCodes) {
   const std::string chars = "aqzpm190 .,-C!";
   const uint8_t codes[] = {0x1E, 0x10, 0x2C, 0x19, 0x32, 0x02, 0x0A, 0x0B, 0x39, 0x34, 0x33, 0x0C, 0x00, 0x00};
   for (size_t i = 0; i < chars.size(); ++i) EXPECT_EQ(CharToScanCode(chars[i]), codes[i]) << chars[i];
-  const std::pair<const char*, uint8_t> names[] = {{"Escape", 0x01}, {"tab", 0x0F}, {"Return", 0x1C}, {"Space", 0x39},
-                                                   {"2", 0x03},      {"C", 0x2E},   {"F13", 0}};
+  const std::pair<const char*, uint8_t> names[] = {
+      {"Escape", 0x01}, {"tab", 0x0F}, {"Return", 0x1C},   {"Space", 0x39}, {"2", 0x03},     {"C", 0x2E},
+      {"F2", 0x3C},     {"f12", 0x58}, {"PageDown", 0xD1}, {"Shift", 0x2A}, {"RCtrl", 0x9D}, {"Alt", 0x38},
+      {"[", 0x1A},      {"'", 0x28},   {"=", 0x0D},        {"F13", 0},      {"+", 0},        {"Ctrl+Z", 0}};
   for (const auto& [name, code] : names) EXPECT_EQ(ScanCodeFromKeyName(name), code) << name;
 }
 

@@ -24,6 +24,7 @@
 #include "Amb2_2D.h"
 #include "AmbBass.h"
 #include "AmbFrame.h"
+#include "AmbMouse.h"
 #include "Ambrel2.h"
 #include "ShowFrames.h"
 #include "SpineSupport.h"
@@ -193,12 +194,35 @@ TEST_F(Window, NoWindowSystemIsReportedAndStopsTheProgram) {
   EXPECT_FALSE(HasCurrentGLContext());
 }
 
-// A second of a 16-bit mono 44100 Hz saw tone as a RIFF/WAVE file.
-std::string WaveFile() {
+// Window points (top-left origin) onto the 800 x 600 frame (lower-left
+// origin): the frame's own size, letterboxed with 32-point bars, pillarboxed
+// with 240-point bars. Over a bar or outside, X and Y stay on the picture.
+TEST(Mouse, WindowPointsLandOnFramePixels) {
+  const struct {
+    int X, Y, Width, Height;
+    bool Inside;
+    int FrameX, FrameY;
+  } cases[] = {{0, 0, 800, 600, true, 0, 599},         {799, 599, 800, 600, true, 799, 0},
+               {400, 300, 800, 600, true, 400, 299},   {-1, 300, 800, 600, false, 0, 299},
+               {0, 32, 1280, 1024, true, 0, 599},      {1279, 991, 1280, 1024, true, 799, 0},
+               {640, 31, 1280, 1024, false, 400, 599}, {640, 992, 1280, 1024, false, 400, 0},
+               {240, 0, 1920, 1080, true, 0, 599},     {1679, 1079, 1920, 1080, true, 799, 0},
+               {239, 540, 1920, 1080, false, 0, 299},  {1680, 540, 1920, 1080, false, 799, 299}};
+  for (const auto& c : cases) {
+    const TMouseState m = FramePointFromWindow(c.X, c.Y, c.Width, c.Height, 800, 600);
+    EXPECT_EQ(std::tuple(m.Inside, m.X, m.Y), std::tuple(c.Inside, c.FrameX, c.FrameY))
+        << c.X << "," << c.Y << " in " << c.Width << "x" << c.Height;
+  }
+}
+
+// A second of a 16-bit 44100 Hz saw tone as a RIFF/WAVE file, the same on
+// every channel.
+std::string WaveFile(uint16_t channels = 1) {
+  const uint32_t bytes = 88200u * channels;
   TByteWriter out;
-  out.Text("RIFF").U32(36 + 88200).Text("WAVEfmt ").U32(16).U16(1).U16(1).U32(44100).U32(88200).U16(2).U16(16);
-  out.Text("data").U32(88200);
-  for (uint32_t i = 0; i < 44100; ++i) out.U16(uint16_t((i % 100) * 300));
+  out.Text("RIFF").U32(36 + bytes).Text("WAVEfmt ").U32(16).U16(1).U16(channels).U32(44100).U32(bytes);
+  out.U16(uint16_t(2 * channels)).U16(16).Text("data").U32(bytes);
+  for (uint32_t i = 0; i < 44100 * channels; ++i) out.U16(uint16_t((i / channels % 100) * 300));
   return std::string(out.Bytes.begin(), out.Bytes.end());
 }
 
@@ -233,6 +257,36 @@ TEST(Music, SlotsFillInOrderAndPlayOnceFromTheirStartTick) {
   EXPECT_EQ(MusicSampleCount(), 0);
   EXPECT_FALSE(MusicStartTick(tick));
   EXPECT_TRUE(messages.Shown.empty());
+}
+
+// The decoded sound is what plays: the stereo saw tone's very values, the
+// song's 195 s. Playing from a moment, pausing and playing past the end
+// keep the start tick where the music is.
+TEST(Music, PlaysFromAMomentPausesAndReadsTheDecodedSound) {
+  const TScratchFolder folder;
+  TVirtualClock clock{100000};
+  WriteBytes(folder.File("tone.wav"), WaveFile(2));
+  ASSERT_TRUE(InitMusic(nullptr));
+  const int32_t tone = LoadMusic(folder.File("tone.wav")), song = LoadMusic(TAVIX_DATA_DIR "/abstract.mp3");
+  const TMusicSamples saw = MusicSamples(tone), music = MusicSamples(song);
+  ASSERT_EQ(std::tuple(saw.Frames, saw.Rate, saw.Channels), std::tuple(size_t(44100), 44100, 2));
+  for (size_t i = 0; i < 2 * saw.Frames; ++i) ASSERT_EQ(saw.Data[i], int16_t((i / 2 % 100) * 300)) << i;
+  EXPECT_NEAR(double(music.Frames) / music.Rate, 195.0, 0.1);
+  EXPECT_EQ(MusicSamples(2).Data, nullptr);
+  uint32_t tick = 0;
+  const auto startTick = [&tick] { return MusicStartTick(tick) ? tick : 0u; };
+  EXPECT_NE(PlayMusicFrom(song, 60000), 0u);
+  EXPECT_EQ(startTick(), 40000u);
+  for (const auto& [pause, start] : {std::pair{true, 41000u}, {true, 42000u}, {false, 42000u}, {false, 42000u}}) {
+    PauseMusic(pause);  // the second of each does nothing
+    clock.Tick += 1000;
+    EXPECT_EQ(startTick(), start) << pause;
+  }
+  EXPECT_TRUE(MusicPlaying());
+  EXPECT_EQ(PlayMusicFrom(song, 196000), 0u);
+  EXPECT_FALSE(MusicPlaying());
+  EXPECT_EQ(startTick(), 104000u - 196000u);
+  FreeMusic();
 }
 
 // Loading stops at the first model, star.aab, while the song still decodes

@@ -126,13 +126,18 @@ so the result does not depend on how fast the machine renders.
   --video FILE.mp4    pipe every frame into ffmpeg (H.264) and add
                       "abstract.mp3" from the data folder, starting at the
                       virtual moment the demo started its music
-  --keys SCRIPT       press keys on the demo clock; one key per line:
+  --keys SCRIPT       press keys on the demo clock; one press per line:
                         KEY MS        held for one frame at MS (two at most
                                       when 1000/fps is not a whole number)
                         KEY FROM TO   held while FROM <= DemoTime < TO
-                      KEY is Escape, Tab, Return, Space, or a letter or digit
-                      (p plots, s saves, c clears the time-sync table, 2 jumps
-                      to 25 s); '#' starts a comment
+                      KEY is a letter or digit (p plots, s saves, c clears
+                      the time-sync table, 2 jumps to 25 s), Escape, Tab,
+                      Return, Space, Backspace, F1..F12, Up, Down, Left,
+                      Right, Home, End, PageUp, PageDown, Insert, Delete,
+                      Shift, Ctrl, Alt (or LShift, RShift, LCtrl, RCtrl,
+                      LAlt, RAlt), or one of [ ] - = , . / ; ' ; keys joined
+                      by '+' are held together (Ctrl+Z 5000); '#' starts a
+                      comment
   --bench             no read-back and no files: print, for each part, the
                       frames rendered and the median, 95th percentile and
                       worst real frame time, and the start-up time without

@@ -25,20 +25,28 @@ int32_t ParseMoment(const std::string& text, const std::string& scriptName, int 
   return int32_t(value);
 }
 
-TScriptedKey ParseLine(std::istringstream& words, const std::string& scriptName, int line, double msPerFrame) {
-  std::string name, from, to, extra;
-  words >> name >> from >> to >> extra;
+// One line's keys, all held over the line's span: "KEY" may be several
+// names joined by '+'.
+std::vector<TScriptedKey> ParseLine(std::istringstream& words, const std::string& scriptName, int line,
+                                    double msPerFrame) {
+  std::string names, from, to, extra;
+  words >> names >> from >> to >> extra;
   if (from.empty() || !extra.empty()) Fail(scriptName, line, "expected \"KEY MS\" or \"KEY FROM TO\"");
-  TScriptedKey key;
-  key.ScanCode = ScanCodeFromKeyName(name);
-  if (key.ScanCode == 0) Fail(scriptName, line, "unknown key \"" + name + "\"");
-  key.FromMs = ParseMoment(from, scriptName, line);
+  TScriptedKey span;
+  span.FromMs = ParseMoment(from, scriptName, line);
   // One frame: long enough to cover the longest step of the clock.
   const int64_t end =
-      to.empty() ? int64_t(key.FromMs) + int64_t(std::ceil(msPerFrame)) : int64_t(ParseMoment(to, scriptName, line));
-  if (end <= key.FromMs) Fail(scriptName, line, "the key is released before it is pressed");
-  key.ToMs = int32_t(std::min<int64_t>(end, std::numeric_limits<int32_t>::max()));
-  return key;
+      to.empty() ? int64_t(span.FromMs) + int64_t(std::ceil(msPerFrame)) : int64_t(ParseMoment(to, scriptName, line));
+  if (end <= span.FromMs) Fail(scriptName, line, "the key is released before it is pressed");
+  span.ToMs = int32_t(std::min<int64_t>(end, std::numeric_limits<int32_t>::max()));
+  std::vector<TScriptedKey> keys;
+  std::istringstream parts(names + "+");
+  for (std::string name; std::getline(parts, name, '+');) {
+    span.ScanCode = ScanCodeFromKeyName(name);
+    if (span.ScanCode == 0) Fail(scriptName, line, "unknown key \"" + name + "\"");
+    keys.push_back(span);
+  }
+  return keys;
 }
 
 }  // namespace
@@ -53,7 +61,8 @@ std::vector<TScriptedKey> ParseKeyScript(const std::string& text, const std::str
     std::string first;
     if (!(words >> first)) continue;
     std::istringstream whole(line);
-    keys.push_back(ParseLine(whole, scriptName, number, msPerFrame));
+    const std::vector<TScriptedKey> lineKeys = ParseLine(whole, scriptName, number, msPerFrame);
+    keys.insert(keys.end(), lineKeys.begin(), lineKeys.end());
   }
   return keys;
 }

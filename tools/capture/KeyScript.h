@@ -1,5 +1,6 @@
 // Scripted keys for a capture run: a text of lines "KEY MS" (held for one
-// frame) or "KEY FROM TO" (held while FROM <= DemoTime < TO).
+// frame) or "KEY FROM TO" (held while FROM <= DemoTime < TO), where KEY is
+// a key name or several joined by '+' ("Ctrl+Z"), all held over that span.
 //
 // State: none; parsing is a pure function of the text.
 #pragma once

@@ -1,0 +1,75 @@
+// The mouse over SDL: the pointer's place in the program's window mapped
+// onto the frame the way PresentFrame fits it in, the held buttons, and the
+// wheel notches the pump counted; or a snapshot from an installed source.
+//
+// State: the mouse source; the wheel notches counted since the last poll.
+#include "AmbMouse.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "AINKeyboard.h"
+#include "AmbFrame.h"
+#include "Ambrel2.h"
+
+namespace {
+
+MouseSource mouseSource;
+int pendingWheel = 0;
+
+// Whole window pixels onto frame pixels through their centres, so that both
+// edge pixels of the box reach the frame's edge pixels whatever the scale.
+int FramePixel(int windowPixel, int boxStart, int boxSize, int frameSize) {
+  const int inBox = std::clamp(windowPixel - boxStart, 0, boxSize - 1);
+  return int((2 * int64_t(inBox) + 1) * frameSize / (2 * int64_t(boxSize)));
+}
+
+void ReadSdlMouse(TMouseState& state) {
+  const TGLWindow& window = CurrentWindow();
+  SDL_Window* sdlWindow = static_cast<SDL_Window*>(window.Window);
+  if (!sdlWindow) return;
+  int x = 0, y = 0, width = 0, height = 0;
+  const Uint32 buttons = SDL_GetMouseState(&x, &y);
+  state.Left = (buttons & SDL_BUTTON_LMASK) != 0;
+  state.Middle = (buttons & SDL_BUTTON_MMASK) != 0;
+  state.Right = (buttons & SDL_BUTTON_RMASK) != 0;
+  // The position is relative to whichever window has the pointer.
+  if (SDL_GetMouseFocus() != sdlWindow) return;
+  SDL_GetWindowSize(sdlWindow, &width, &height);
+  const TMouseState place = FramePointFromWindow(x, y, width, height, window.Width, window.Height);
+  state.Inside = place.Inside;
+  state.X = place.X;
+  state.Y = place.Y;
+}
+
+}  // namespace
+
+void SetMouseSource(MouseSource source) { mouseSource = std::move(source); }
+
+TMouseState PollMouse() {
+  TMouseState state;
+  const int wheel = pendingWheel;
+  pendingWheel = 0;
+  if (!HasKeyboardFocus()) return state;
+  if (mouseSource) {
+    mouseSource(state);
+    return state;
+  }
+  ReadSdlMouse(state);
+  state.Wheel = wheel;
+  return state;
+}
+
+void NoteMouseWheel(int notches) { pendingWheel += notches; }
+
+TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight) {
+  TMouseState state;
+  const TFrameBox box = FitFrame(frameWidth, frameHeight, windowWidth, windowHeight);
+  if (box.Width <= 0 || box.Height <= 0) return state;
+  const int up = windowHeight - 1 - y;  // the window's rows counted from the bottom
+  state.Inside = x >= box.X && x < box.X + box.Width && up >= box.Y && up < box.Y + box.Height;
+  state.X = FramePixel(x, box.X, box.Width, frameWidth);
+  state.Y = FramePixel(up, box.Y, box.Height, frameHeight);
+  return state;
+}
