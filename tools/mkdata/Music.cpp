@@ -6,6 +6,10 @@
 // lines fall on odd seconds (1, 3, 5, ...), and the parts at 9, 39, 59 ...
 // 185 s of demo time become sections at 7, 37, 57 ... 183 s of music.
 //
+// The stream opens with an Info frame that tells decoders the encoder's delay
+// and padding, so that they drop them and the decoded sound lines up sample
+// for sample with the track as composed (without it, it came 25 ms late).
+//
 // State: none. Leaves "abstract.mp3" (stereo, 44.1 kHz, 192 kbit/s) in the
 // data folder; the same bytes on every run.
 #include "Music.h"
@@ -233,7 +237,7 @@ std::vector<uint8_t> EncodeMp3(const TBus& bus) {
   lame_set_VBR(lame, vbr_off);
   lame_set_brate(lame, 192);
   lame_set_quality(lame, 5);
-  lame_set_bWriteVbrTag(lame, 0);
+  lame_set_bWriteVbrTag(lame, 1);
   if (lame_init_params(lame) < 0) {
     lame_close(lame);
     throw std::runtime_error("The MP3 encoder refused its settings");
@@ -249,6 +253,9 @@ std::vector<uint8_t> EncodeMp3(const TBus& bus) {
   }
   int bytes = lame_encode_flush(lame, buffer.data(), int(buffer.size()));
   if (bytes > 0) out.insert(out.end(), buffer.begin(), buffer.begin() + bytes);
+  // The encoder left room for the Info frame at the start; it is complete only now.
+  const size_t info = lame_get_lametag_frame(lame, buffer.data(), buffer.size());
+  if (info > 0 && info <= out.size()) std::copy(buffer.begin(), buffer.begin() + long(info), out.begin());
   lame_close(lame);
   return out;
 }
