@@ -2,7 +2,8 @@
 // onto the frame the way PresentFrame fits it in, the held buttons, and the
 // wheel notches the pump counted; or a snapshot from an installed source.
 //
-// State: the mouse source; the wheel notches counted since the last poll.
+// State: the mouse source; the wheel notches counted since the last poll;
+// whether the pointer is wanted over a fullscreen window.
 #include "AmbMouse.h"
 
 #include <SDL.h>
@@ -17,6 +18,7 @@ namespace {
 
 MouseSource mouseSource;
 int pendingWheel = 0;
+bool pointerWanted = false;
 
 // Whole window pixels onto frame pixels through their centres, so that both
 // edge pixels of the box reach the frame's edge pixels whatever the scale.
@@ -62,6 +64,16 @@ TMouseState PollMouse() {
 }
 
 void NoteMouseWheel(int notches) { pendingWheel += notches; }
+
+void ShowPointer(bool shown) {
+  pointerWanted = shown;
+  SDL_Window* window = static_cast<SDL_Window*>(CurrentWindow().Window);
+  if (!window) return;
+  const bool fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_ShowCursor(shown || !fullscreen ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool PointerWanted() { return pointerWanted; }
 
 TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight) {
   TMouseState state;

@@ -33,6 +33,8 @@ TMouseState PollMouse();
 // Shows the pointer over a fullscreen window too (the timeline is open), or
 // hides it there again; a window always shows it.
 void ShowPointer(bool shown);
+// Asked by the window code each time it goes fullscreen.
+bool PointerWanted();
 
 // The window pump reports wheel turns here as it handles them.
 void NoteMouseWheel(int notches);

@@ -112,7 +112,7 @@ void EnterFullscreen(SDL_Window* window) {
     PlaceWindow(window, windowPlace);
     return;
   }
-  SDL_ShowCursor(SDL_DISABLE);
+  if (!PointerWanted()) SDL_ShowCursor(SDL_DISABLE);
 }
 
 // Back to the window's own place and size, whatever SDL kept for it.
@@ -216,7 +216,7 @@ TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const c
   MakeFrame(window);
   SDL_ShowWindow(SdlWindow(window));
   SDL_RaiseWindow(SdlWindow(window));
-  if (IsFullscreen(SdlWindow(window))) SDL_ShowCursor(SDL_DISABLE);
+  if (IsFullscreen(SdlWindow(window)) && !PointerWanted()) SDL_ShowCursor(SDL_DISABLE);
   ResizeGLScene(width, height);
   InitGLState();
   currentWindow = window;
