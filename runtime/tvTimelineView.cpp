@@ -128,16 +128,25 @@ void DrawMarkers(const TTimelineView& view, const TBox& box, bool lane) {
   DrawSegments(SelectedColour, selected);
 }
 
-// Overview labels take two rows so that neighbours do not overwrite each other.
+// Overview labels take two rows. A label that would run into the next one of
+// its row shrinks to its number; one that would run into the last is left out.
 void LabelMarkers(const TTimelineView& view, uint32_t font) {
   SetFontBase(font);
+  constexpr float CharWidth = 7;
+  std::array<float, 2> rowEnd = {-1e9f, -1e9f};
   for (int i = 0; i < ScheduleEntries; ++i) {
-    const double ms = view.Moments[size_t(i)];
     const TColorRGBA& colour = i == view.Selected ? SelectedColour : MarkerColour;
-    const std::string label = std::to_string(i) + " " + (view.Labels[size_t(i)] ? view.Labels[size_t(i)] : "");
-    const float row = OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23);
-    PrintText(label.c_str(), int(OverviewX(view, ms)) + 3, TextRow(row), colour);
-    const float laneX = LaneX(view, ms);
+    const std::string number = std::to_string(i);
+    const std::string label = number + " " + (view.Labels[size_t(i)] ? view.Labels[size_t(i)] : "");
+    const float x = std::round(OverviewX(view, view.Moments[size_t(i)])) + 3;
+    const float nextX = i + 2 < ScheduleEntries ? std::round(OverviewX(view, view.Moments[size_t(i + 2)])) + 3 : 1e9f;
+    float& end = rowEnd[size_t(i % 2)];
+    if (x >= end) {
+      const std::string& text = x + CharWidth * float(label.size()) <= nextX ? label : number;
+      PrintText(text.c_str(), int(x), TextRow(OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23)), colour);
+      end = x + CharWidth * float(text.size()) + 2;
+    }
+    const float laneX = LaneX(view, view.Moments[size_t(i)]);
     if (laneX >= LaneBox.X && laneX < LaneBox.X + LaneBox.Width)
       PrintText(label.c_str(), int(laneX) + 3, TextRow(LaneBox.Y + LaneBox.Height - 11), colour);
   }

@@ -1,15 +1,21 @@
 // The timeline on the real show, headless at 60 fps on the short table
 // (part i at 8000 + 3000 i ms), driven by the capture tool's key scripts:
-// edits saved to the byte, edits kept over an unsaved end and restored, and
-// a jump that starts its part as the schedule does.
+// edits saved to the byte, edits kept over an unsaved end and restored, a
+// jump that starts its part as the schedule does, the pause, and the mouse.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
+
+#include "AmbBass.h"
+#include "AmbMouse.h"
 #include "CaptureImage.h"
 #include "FrameGrab.h"
 #include "KeyScript.h"
 #include "ShortSchedule.h"
 #include "ShowFrames.h"
 #include "tvCommon.h"
+#include "tvTimeline.h"
 #include "tvTimelineSettings.h"
 
 namespace {
@@ -89,15 +95,67 @@ TEST(Timeline, AJumpStartsThePartAtItsEntryAsTheSchedule) {
   const TEditedShow show;
   TRgbImage first;
   uint32_t partTime = 1;
+  int64_t scriptClock = 0;
   show.Play(Presses({"F2", "Down", "j", "F2"}) + "Escape 9000\n", [&](const TGLWindow& window) {
     if (CurrentPart != 1 || !first.Pixels.empty()) return;
     first = ReadFrame(window.Width, window.Height);
     partTime = PartTime;
+    scriptClock = DemoTime + TimelineClockShift();
   });
   EXPECT_EQ(partTime, 0u);
+  // J at 5150 jumped to 9000: the entry at 11000 came 2 s after the key.
+  EXPECT_NEAR(scriptClock, 5150 + 2000, 50);
   const TRgbImage expected = ReadPng(std::string(TAVIX_SOURCE_DIR) + "/tests/pictures/first-part-1.png");
   ASSERT_EQ(first.Pixels.size(), expected.Pixels.size());
   EXPECT_EQ(ComparePictures(first.Pixels, expected.Pixels).Pixels, 0);
 }
 
 }  // namespace
+
+// Space holds the picture and the clock; the music comes back at the
+// picture's moment, where it was on the demo clock before.
+TEST(Timeline, SpacePausesPictureClockAndMusicTogether) {
+  ASSERT_TRUE(HaveDemoData());
+  const TEditedShow show;
+  std::vector<TRgbImage> held;
+  std::set<int32_t> pausedClocks;
+  std::vector<int32_t> musicAt;
+  show.Play(Presses({"F2", "Space"}) + "Space 6000\nEscape 6200\n", [&](const TGLWindow& window) {
+    const int64_t script = DemoTime + TimelineClockShift();
+    uint32_t tick = 0;
+    if ((script < 5050 || script > 6050) && MusicStartTick(tick)) musicAt.push_back(int32_t(tick - StartTick));
+    if (script < 5120 || script > 5950) return;
+    pausedClocks.insert(DemoTime);
+    held.push_back(ReadFrame(window.Width, window.Height));
+  });
+  EXPECT_EQ(pausedClocks.size(), 1u);
+  ASSERT_GT(held.size(), 30u);
+  EXPECT_EQ(ComparePictures(held.front().Pixels, held.back().Pixels).Pixels, 0);
+  EXPECT_EQ(std::set<int32_t>(musicAt.begin(), musicAt.end()).size(), 1u);
+}
+
+// Paused 2 s before entry 1, a press on its marker in the lane dragged 78
+// pixels on (600 ms at 6 s a lane) moves it; a click at the overview's left
+// end jumps to the start.
+TEST(Timeline, TheMouseDragsAMarkerAndClicksTheOverviewToJump) {
+  ASSERT_TRUE(HaveDemoData());
+  const TEditedShow show;
+  int32_t clockAfterClick = INT32_MAX;
+  bool installed = false;
+  show.Play(Presses({"F2", "Down", "j", "Space"}) + "s 5600\nEscape 5900\n", [&](const TGLWindow&) {
+    if (!installed) SetMouseSource([&](TMouseState& mouse) {
+      const int64_t script = DemoTime + TimelineClockShift();
+      const int marker = int(std::lround(10 + 780 * ((11000.0 - DemoTime) / 6000 + 0.5)));
+      mouse.Inside = true;
+      mouse.Left = (script >= 5300 && script < 5500) || (script >= 5700 && script < 5720);
+      mouse.X = script < 5400 ? marker : script < 5650 ? marker + 78 : 10;
+      mouse.Y = script < 5650 ? 98 : 30;
+    });
+    installed = true;
+    if (DemoTime + TimelineClockShift() > 5720) clockAfterClick = std::min(clockAfterClick, DemoTime);
+  });
+  std::vector<uint32_t> expected = show.moments;
+  expected[1] += 600;
+  EXPECT_EQ(ReadBytes(show.data.Path("timesync.dat")), TableBytes(expected));
+  EXPECT_LT(clockAfterClick, 200);
+}
