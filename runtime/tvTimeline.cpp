@@ -439,8 +439,8 @@ std::string Readout(const TBeatGrid& grid) {
 }
 
 const char* KeyHelp() {
-  return "Up/Down entry  Left/Right frame (Shift 10 ms, Ctrl grid)  G snap  Return here  J jump  Space pause  "
-         "Ctrl+Z undo  S save";
+  return "Up/Down entry  Left/Right move (Shift 10 ms, Ctrl grid)  G snap  Return here  J jump  Space pause  "
+         "S save";
 }
 
 TTimelineView View() {
