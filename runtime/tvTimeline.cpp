@@ -430,11 +430,11 @@ const char* PartLabel(int part) {
 std::string Readout(const TBeatGrid& grid) {
   const int entry = timeline.Edits->Selected();
   char text[256];
-  std::snprintf(text, sizeof text, "%s  part %d %s +%s   entry %d at %s, %+.0f ms from the beat   %.2f BPM %d/bar %d/beat%s%s%s",
-                Seconds(DemoTime).c_str(), int(CurrentPart), PartLabel(CurrentPart), Seconds(PartTime).c_str(), entry,
+  std::snprintf(text, sizeof text, "%s  part %d %s +%.3f  entry %d %s %+.0f ms off beat  %.2f BPM %d/4 grid 1/%d%s%s%s",
+                Seconds(DemoTime).c_str(), int(CurrentPart), PartLabel(CurrentPart), PartTime / 1000.0, entry,
                 Seconds(Selected()).c_str(), DistanceToBeat(grid, Selected()), 60000.0 / grid.BeatMs,
-                grid.BeatsPerBar, grid.Subdivision, timeline.Paused ? "   PAUSED" : "",
-                timeline.Settings.Looping ? "   LOOP" : "", timeline.Edits->Modified() ? "   UNSAVED" : "");
+                grid.BeatsPerBar, grid.Subdivision, timeline.Edits->Modified() ? "  UNSAVED" : "",
+                timeline.Paused ? "  PAUSED" : "", timeline.Settings.Looping ? "  LOOP" : "");
   return text;
 }
 

@@ -137,7 +137,9 @@ so the result does not depend on how fast the machine renders.
                       Shift, Ctrl, Alt (or LShift, RShift, LCtrl, RCtrl,
                       LAlt, RAlt), or one of [ ] - = , . / ; ' ; keys joined
                       by '+' are held together (Ctrl+Z 5000); '#' starts a
-                      comment
+                      comment. The timeline (F2) holds the end of the show
+                      while open: close it (F2) or end with Escape. Its
+                      pauses and jumps do not move the script's clock
   --bench             no read-back and no files: print, for each part, the
                       frames rendered and the median, 95th percentile and
                       worst real frame time, and the start-up time without
