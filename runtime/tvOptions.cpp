@@ -71,7 +71,7 @@ Keys:
   F2             open or close the timeline, the editor of the scenes'
                  start moments (its keys are listed in its band and below)
 
-Timeline keys (while it is open the keys above, but Escape, rest):
+Timeline keys (while it is open the keys above rest, but Escape):
   Up, Down       select the previous or next entry (entry N starts scene N)
   Left, Right    move the entry by one frame (1/60 s); with Shift by 10 ms,
                  with Ctrl to the previous or next line of the beat grid

@@ -92,10 +92,23 @@ bool WriteTextFile(const std::string& name, const std::string& text) {
   return std::rename(temporary.c_str(), name.c_str()) == 0;
 }
 
+// A file beside the table that cannot be read is named in the notice line
+// and left alone: the timeline opens all the same.
+std::optional<std::string> ReadBeside(const std::string& name) {
+  if (!FileExists(name)) return std::nullopt;
+  try {
+    return ReadWholeFile(name);
+  } catch (const EFileError& error) {
+    timeline.Notice = error.what();
+    return std::nullopt;
+  }
+}
+
 void LoadSettings() {
   const std::string name = UserFilePlace(TimelineSettingsFile).Read;
-  if (!FileExists(name)) return;
-  const TSettingsParse parse = ParseTimelineSettings(ReadWholeFile(name), name);
+  const std::optional<std::string> text = ReadBeside(name);
+  if (!text) return;
+  const TSettingsParse parse = ParseTimelineSettings(*text, name);
   timeline.Settings = parse.Settings;
   for (const std::string& problem : parse.Problems) std::cerr << problem << "\n";
   if (!parse.Problems.empty()) timeline.Notice = parse.Problems.front() + " (ignored)";
@@ -109,8 +122,9 @@ void SaveSettings() {
 // The first twelve moments of a kept table; nothing when it is not one.
 std::optional<TScheduleMoments> ReadRecovery() {
   const std::string name = UserFilePlace(TimelineRecoveryFile).Read;
-  if (!FileExists(name)) return std::nullopt;
-  const std::string bytes = ReadWholeFile(name);
+  const std::optional<std::string> kept = ReadBeside(name);
+  if (!kept) return std::nullopt;
+  const std::string& bytes = *kept;
   if (bytes.size() != TimeSyncEntries * 4) {
     timeline.Notice = name + " is not a table of 804 bytes: left alone";
     return std::nullopt;
@@ -513,6 +527,18 @@ void DrawKeptPicture() {
   glPopAttrib();
 }
 
+// Also on the way out after a fatal error (a failed save among them), so the
+// recovery file's own failure is only reported.
+void KeepUnsavedEdits() {
+  const std::string name = UserFilePlace(TimelineRecoveryFile).Write;
+  try {
+    SaveTimeSync(name);
+    std::cout << "Timeline edits not saved are kept in " << name << "\n";
+  } catch (const EFileError& error) {
+    std::cerr << "Timeline edits not saved are lost: " << error.what() << "\n";
+  }
+}
+
 }  // namespace
 
 void OpenTimelineAtShowStart(bool open) { timeline.AskedAtStart = open; }
@@ -565,12 +591,9 @@ bool TimelineIsOpen() { return timeline.Open; }
 int64_t TimelineClockShift() { return timeline.ClockShift; }
 
 void EndTimeline() {
-  if (timeline.Prepared && timeline.Edits->Modified()) {
-    const std::string name = UserFilePlace(TimelineRecoveryFile).Write;
-    SaveTimeSync(name);
-    std::cout << "Timeline edits not saved are kept in " << name << "\n";
-  }
+  if (timeline.Prepared && timeline.Edits->Modified()) KeepUnsavedEdits();
   if (timeline.Prepared) SaveSettings();
+  if (timeline.Open) ShowPointer(false);
   if (timeline.Held != 0) glDeleteTextures(1, &timeline.Held);
   const bool asked = timeline.AskedAtStart;
   timeline = TTimeline{};
