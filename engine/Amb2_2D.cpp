@@ -323,10 +323,7 @@ void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, floa
   EndTexturedRect(false);
 }
 
-namespace {
-
-// The state DrawRect and DrawSegments draw flat colour in, and what they leave.
-void BeginFlat(const TColorRGBA& color) {
+void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
@@ -335,9 +332,12 @@ void BeginFlat(const TColorRGBA& color) {
   EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetOrthoProjection();
   SetColor(color);
-}
-
-void EndFlat() {
+  glBegin(GL_QUADS);
+  glVertex3f(x, y, 0);
+  glVertex3f(x + w, y, 0);
+  glVertex3f(x + w, y + h, 0);
+  glVertex3f(x, y + h, 0);
+  glEnd();
   SetPerspectiveProjection();
   glDisable(GL_BLEND);
   SetColor(White);
@@ -348,26 +348,157 @@ void EndFlat() {
   glPopAttrib();
 }
 
-}  // namespace
-
-void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
-  BeginFlat(color);
-  glBegin(GL_QUADS);
-  glVertex3f(x, y, 0);
-  glVertex3f(x + w, y, 0);
-  glVertex3f(x + w, y + h, 0);
-  glVertex3f(x, y + h, 0);
-  glEnd();
-  EndFlat();
+void BeginFlat2D() {
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  for (GLenum off : {GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_FOG, GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_CULL_FACE})
+    glDisable(off);
+  EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  SetOrthoProjection();
 }
 
-void DrawSegments(const TColorRGBA& color, const std::vector<float>& points) {
-  BeginFlat(color);
+void FlatRect(const TColorRGBA& color, float x, float y, float w, float h) {
+  SetColor(color);
+  glBegin(GL_QUADS);
+  glVertex2f(x, y);
+  glVertex2f(x + w, y);
+  glVertex2f(x + w, y + h);
+  glVertex2f(x, y + h);
+  glEnd();
+}
+
+void FlatSegments(const TColorRGBA& color, const std::vector<float>& points) {
+  SetColor(color);
   glBegin(GL_LINES);
   for (size_t i = 0; i + 3 < points.size(); i += 4) {
-    glVertex3f(points[i], points[i + 1], 0);
-    glVertex3f(points[i + 2], points[i + 3], 0);
+    glVertex2f(points[i], points[i + 1]);
+    glVertex2f(points[i + 2], points[i + 3]);
   }
   glEnd();
-  EndFlat();
+}
+
+void EndFlat2D() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+}
+
+// ---- texture fonts -----------------------------------------------------------------
+
+namespace {
+
+constexpr int AtlasColumns = 16;  // 96 glyphs in 16 x 6 cells
+
+struct TGlyphPixels {
+  TTextureGlyph Box;
+  std::vector<uint8_t> Alpha;  // Width x Rows, bottom row first
+};
+
+TGlyphPixels RenderGlyph(FT_Face face, unsigned char c) {
+  TGlyphPixels glyph;
+  if (!face || FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return glyph;
+  const FT_Bitmap& bitmap = face->glyph->bitmap;
+  glyph.Box.Width = int(bitmap.width);
+  glyph.Box.Rows = int(bitmap.rows);
+  glyph.Box.Left = face->glyph->bitmap_left;
+  glyph.Box.Top = face->glyph->bitmap_top;
+  glyph.Box.Advance = float(face->glyph->advance.x) / 64.0f;
+  glyph.Alpha.resize(size_t(bitmap.width) * bitmap.rows);
+  for (size_t r = 0; r < bitmap.rows; ++r)
+    for (size_t x = 0; x < bitmap.width; ++x) {
+      const bool on = (bitmap.buffer[r * size_t(bitmap.pitch) + x / 8] >> (7 - x % 8)) & 1;
+      glyph.Alpha[(bitmap.rows - 1 - r) * bitmap.width + x] = on ? 255 : 0;
+    }
+  return glyph;
+}
+
+int CellSize(const std::vector<TGlyphPixels>& glyphs) {
+  int size = 1;
+  for (const TGlyphPixels& g : glyphs) size = std::max({size, g.Box.Width, g.Box.Rows});
+  int cell = 1;
+  while (cell < size) cell *= 2;
+  return cell;
+}
+
+void UploadAtlas(TTextureFont& font, std::vector<TGlyphPixels>& glyphs) {
+  const int cell = CellSize(glyphs);
+  font.Size = cell * AtlasColumns;
+  std::vector<uint8_t> atlas(size_t(font.Size) * size_t(font.Size));
+  for (size_t i = 0; i < glyphs.size(); ++i) {
+    TGlyphPixels& g = glyphs[i];
+    const int x0 = int(i % AtlasColumns) * cell, y0 = int(i / AtlasColumns) * cell;
+    for (int r = 0; r < g.Box.Rows; ++r)
+      std::copy_n(&g.Alpha[size_t(r * g.Box.Width)], g.Box.Width, &atlas[size_t((y0 + r) * font.Size + x0)]);
+    g.Box.U = float(x0) / float(font.Size);
+    g.Box.V = float(y0) / float(font.Size);
+    font.Glyphs.push_back(g.Box);
+  }
+  GLint bound = 0, alignment = 4;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glGenTextures(1, &font.Texture);
+  glBindTexture(GL_TEXTURE_2D, font.Texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, font.Size, font.Size, 0, GL_ALPHA, GL_UNSIGNED_BYTE, atlas.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+}
+
+}  // namespace
+
+TTextureFont CreateTextureFont(const char* faceName, int height, bool bold) {
+  const TFontFile file = MatchFontFile(FontPattern(faceName ? faceName : "", bold));
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&
+      FT_New_Face(library, file.Path.c_str(), file.Index, &face) == 0)
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::max(height, 1)));
+  std::vector<TGlyphPixels> glyphs;
+  for (int c = FirstGlyph; c <= LastGlyph; ++c) glyphs.push_back(RenderGlyph(face, (unsigned char)c));
+  if (face) FT_Done_Face(face);
+  if (library) FT_Done_FreeType(library);
+  TTextureFont font;
+  UploadAtlas(font, glyphs);
+  return font;
+}
+
+void FreeTextureFont(TTextureFont& font) {
+  if (font.Texture != 0) glDeleteTextures(1, &font.Texture);
+  font = TTextureFont{};
+}
+
+void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color) {
+  if (font.Texture == 0) return;
+  GLint bound = 0, mode = GL_MODULATE;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, font.Texture);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  SetColor(color);
+  const float texel = 1.0f / float(font.Size), baseline = float(CurrentWindow().Height - y);
+  float pen = float(x);
+  glBegin(GL_QUADS);
+  for (const char c : PrintableOnly(text.c_str())) {
+    const TTextureGlyph& g = font.Glyphs[size_t((unsigned char)c - FirstGlyph)];
+    const float x0 = pen + float(g.Left), y0 = baseline - float(g.Rows - g.Top);
+    const float u1 = g.U + float(g.Width) * texel, v1 = g.V + float(g.Rows) * texel;
+    glTexCoord2f(g.U, g.V), glVertex2f(x0, y0);
+    glTexCoord2f(u1, g.V), glVertex2f(x0 + float(g.Width), y0);
+    glTexCoord2f(u1, v1), glVertex2f(x0 + float(g.Width), y0 + float(g.Rows));
+    glTexCoord2f(g.U, v1), glVertex2f(x0, y0 + float(g.Rows));
+    pen += g.Advance;
+  }
+  glEnd();
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+  glDisable(GL_TEXTURE_2D);
 }

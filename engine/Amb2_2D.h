@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "Amb2Classes.h"
@@ -32,8 +33,35 @@ void DrawImageBlended(uint32_t texture, float x, float y, float w, float h);
 void DrawImage(uint32_t texture, float x, float y, float w, float h);
 void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat);
 void DrawRect(const TColorRGBA& color, float x, float y, float w, float h);
-// One-pixel lines between pairs of points (x0, y0, x1, y1, ...), blended like DrawRect.
-void DrawSegments(const TColorRGBA& color, const std::vector<float>& points);
+// A block of flat, alpha-blended colour in window pixels, for many shapes at
+// the cost of one state change: lighting, depth testing, texturing, fog,
+// alpha testing and scissoring off, an orthographic projection. EndFlat2D
+// puts back every switch, the colour and both matrices.
+void BeginFlat2D();
+void FlatRect(const TColorRGBA& color, float x, float y, float w, float h);
+// One-pixel lines between pairs of points (x0, y0, x1, y1, ...).
+void FlatSegments(const TColorRGBA& color, const std::vector<float>& points);
+void EndFlat2D();
+
+// Text for the flat block: the glyphs of a bitmap font of the same face and
+// height (the same monochrome pixels), kept in one texture and drawn as
+// textured quads, so that many lines a frame cost a draw each, not one per
+// glyph. Positions as PrintText's: the left end of the baseline, y from the
+// top edge.
+struct TTextureGlyph {
+  float U = 0, V = 0;  // the glyph's lower-left texel
+  int Width = 0, Rows = 0, Left = 0, Top = 0;
+  float Advance = 0;
+};
+struct TTextureFont {
+  uint32_t Texture = 0;
+  int Size = 0;  // of the square texture
+  std::vector<TTextureGlyph> Glyphs;  // characters 32..127
+};
+TTextureFont CreateTextureFont(const char* faceName, int height, bool bold);
+void FreeTextureFont(TTextureFont& font);
+// Leaves the bound texture and the texture environment as they were.
+void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color);
 
 // A horizontal band of a picture, as fractions of its height from the bottom.
 struct TImageBand {

@@ -62,6 +62,7 @@ struct TTimeline {
   double LaneMs = 6000;
   std::string Notice;
   std::optional<TScheduleMoments> Recovered;
+  TTextureFont Font;  // the overlay's face and size
 };
 
 TTimeline timeline;
@@ -390,6 +391,7 @@ void MouseInput() {
 // ---- opening -------------------------------------------------------------------------------
 
 void Prepare() {
+  timeline.Font = CreateTextureFont("Tahoma", 12, true);
   timeline.Edits.emplace(ScheduleFromTable());
   LoadSettings();
   StudyMusic();
@@ -583,7 +585,7 @@ void TimelineAfterPart() {
 }
 
 void DrawTimeline() {
-  if (timeline.Open) DrawTimelineView(View(), FontSmall);
+  if (timeline.Open) DrawTimelineView(View(), timeline.Font);
 }
 
 bool TimelineIsOpen() { return timeline.Open; }
@@ -595,6 +597,7 @@ void EndTimeline() {
   if (timeline.Prepared) SaveSettings();
   if (timeline.Open) ShowPointer(false);
   if (timeline.Held != 0) glDeleteTextures(1, &timeline.Held);
+  FreeTextureFont(timeline.Font);
   const bool asked = timeline.AskedAtStart;
   timeline = TTimeline{};
   timeline.AskedAtStart = asked;

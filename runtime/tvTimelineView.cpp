@@ -3,8 +3,6 @@
 // markers, and the readout and notice lines.
 #include "tvTimelineView.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -67,7 +65,7 @@ void DrawWave(const TTimelineView& view, const TBox& box, ToMoment moment) {
     if (half < 0.5f) continue;
     AddLine(lines, x + 0.5f, middle - half, x + 0.5f, middle + half);
   }
-  DrawSegments(WaveColour, lines);
+  FlatSegments(WaveColour, lines);
 }
 
 void AddMark(std::vector<float>& lines, const TBox& box, float x) {
@@ -86,18 +84,18 @@ void DrawGrid(const TTimelineView& view) {
     const int64_t inBar = ((i % perBar) + perBar) % perBar;
     AddMark(inBar == 0 ? bars : inBar % view.Grid.Subdivision == 0 ? beats : steps, LaneBox, x);
   }
-  DrawSegments(StepColour, steps);
-  DrawSegments(BeatColour, beats);
-  DrawSegments(BarColour, bars);
+  FlatSegments(StepColour, steps);
+  FlatSegments(BeatColour, beats);
+  FlatSegments(BarColour, bars);
 }
 
 void DrawLoopAndBookmarks(const TTimelineView& view) {
   if (view.Looping) {
     const float from = OverviewX(view, view.LoopFrom), to = OverviewX(view, view.LoopTo);
-    DrawRect(LoopColour, from, OverviewBox.Y, std::max(1.0f, to - from), OverviewBox.Height);
+    FlatRect(LoopColour, from, OverviewBox.Y, std::max(1.0f, to - from), OverviewBox.Height);
     const float laneFrom = std::clamp(LaneX(view, view.LoopFrom), LaneBox.X, LaneBox.X + LaneBox.Width);
     const float laneTo = std::clamp(LaneX(view, view.LoopTo), LaneBox.X, LaneBox.X + LaneBox.Width);
-    if (laneTo > laneFrom) DrawRect(LoopColour, laneFrom, LaneBox.Y, laneTo - laneFrom, LaneBox.Height);
+    if (laneTo > laneFrom) FlatRect(LoopColour, laneFrom, LaneBox.Y, laneTo - laneFrom, LaneBox.Height);
   }
   std::vector<float> marks;
   for (uint32_t bookmark : view.Bookmarks) {
@@ -105,7 +103,7 @@ void DrawLoopAndBookmarks(const TTimelineView& view) {
     AddLine(marks, x + 0.5f, OverviewBox.Y, x + 0.5f, OverviewBox.Y + 8);
     AddMark(marks, LaneBox, std::round(LaneX(view, bookmark)));
   }
-  DrawSegments(BookmarkColour, marks);
+  FlatSegments(BookmarkColour, marks);
 }
 
 // Scenes shorter than a beat get a red bar under their span.
@@ -114,7 +112,7 @@ void DrawShortScenes(const TTimelineView& view) {
     if (!view.TooShort[size_t(i)]) continue;
     const float from = OverviewX(view, view.Moments[size_t(i)]);
     const float to = OverviewX(view, view.Moments[size_t(i + 1)]);
-    DrawRect(ShortColour, from - 2, OverviewBox.Y - 4, std::max(4.0f, to - from + 4), 3);
+    FlatRect(ShortColour, from - 2, OverviewBox.Y - 4, std::max(4.0f, to - from + 4), 3);
   }
 }
 
@@ -124,14 +122,13 @@ void DrawMarkers(const TTimelineView& view, const TBox& box, bool lane) {
     const double ms = view.Moments[size_t(i)];
     AddMark(i == view.Selected ? selected : plain, box, std::round(lane ? LaneX(view, ms) : OverviewX(view, ms)));
   }
-  DrawSegments(MarkerColour, plain);
-  DrawSegments(SelectedColour, selected);
+  FlatSegments(MarkerColour, plain);
+  FlatSegments(SelectedColour, selected);
 }
 
 // Overview labels take two rows. A label that would run into the next one of
 // its row shrinks to its number; one that would run into the last is left out.
-void LabelMarkers(const TTimelineView& view, uint32_t font) {
-  SetFontBase(font);
+void LabelMarkers(const TTimelineView& view, const TTextureFont& font) {
   constexpr float CharWidth = 7;
   std::array<float, 2> rowEnd = {-1e9f, -1e9f};
   for (int i = 0; i < ScheduleEntries; ++i) {
@@ -143,12 +140,12 @@ void LabelMarkers(const TTimelineView& view, uint32_t font) {
     float& end = rowEnd[size_t(i % 2)];
     if (x >= end) {
       const std::string& text = x + CharWidth * float(label.size()) <= nextX ? label : number;
-      PrintText(text.c_str(), int(x), TextRow(OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23)), colour);
+      FlatText(font, text, int(x), TextRow(OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23)), colour);
       end = x + CharWidth * float(text.size()) + 2;
     }
     const float laneX = LaneX(view, view.Moments[size_t(i)]);
     if (laneX >= LaneBox.X && laneX < LaneBox.X + LaneBox.Width)
-      PrintText(label.c_str(), int(laneX) + 3, TextRow(LaneBox.Y + LaneBox.Height - 11), colour);
+      FlatText(font, label, int(laneX) + 3, TextRow(LaneBox.Y + LaneBox.Height - 11), colour);
   }
 }
 
@@ -156,7 +153,7 @@ void DrawPlayhead(const TTimelineView& view) {
   std::vector<float> lines;
   AddMark(lines, OverviewBox, std::round(OverviewX(view, view.Playhead)));
   AddMark(lines, LaneBox, std::round(LaneX(view, view.Playhead)));
-  DrawSegments(PlayheadColour, lines);
+  FlatSegments(PlayheadColour, lines);
 }
 
 }  // namespace
@@ -193,15 +190,9 @@ int MarkerAt(const TTimelineView& view, const TBox& box, float x) {
   return best;
 }
 
-void DrawTimelineView(const TTimelineView& view, uint32_t font) {
-  const uint32_t previousFont = FontBase();
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  Begin2D();
-  DrawRect(BandColour, BandBox.X, BandBox.Y, BandBox.Width, BandBox.Height);
+void DrawTimelineView(const TTimelineView& view, const TTextureFont& font) {
+  BeginFlat2D();
+  FlatRect(BandColour, BandBox.X, BandBox.Y, BandBox.Width, BandBox.Height);
   DrawLoopAndBookmarks(view);
   DrawWave(view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); });
   DrawWave(view, LaneBox, [&view](float x) { return LaneMoment(view, x); });
@@ -211,13 +202,7 @@ void DrawTimelineView(const TTimelineView& view, uint32_t font) {
   DrawMarkers(view, LaneBox, true);
   DrawPlayhead(view);
   LabelMarkers(view, font);
-  PrintText(view.Readout.c_str(), 10, TextRow(BandBox.Height - 16), TextColour);
-  PrintText(view.Notice.c_str(), 10, TextRow(BandBox.Height - 32), TextColour);
-  End2D();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glPopAttrib();
-  SetFontBase(previousFont);
+  FlatText(font, view.Readout, 10, TextRow(BandBox.Height - 16), TextColour);
+  FlatText(font, view.Notice, 10, TextRow(BandBox.Height - 32), TextColour);
+  EndFlat2D();
 }

@@ -1,8 +1,8 @@
 // How the timeline's band looks and where its parts lie: the overview of
 // the whole song with the entries' markers, the zoomed lane around the
 // playhead with the beat grid, and two lines of text, all in frame pixels
-// from the lower-left corner. Drawn with the engine's 2D layer; the GL state
-// is left as found.
+// from the lower-left corner. Drawn in one flat block of the engine's 2D
+// layer, text included; the GL state is left as found.
 //
 // State: none; everything drawn comes in the view.
 #pragma once
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Amb2_2D.h"
 #include "tvTimelineEdits.h"
 
 struct TTimelineView {
@@ -50,4 +51,4 @@ double LaneMoment(const TTimelineView& view, float x);
 // lane or in the overview.
 int MarkerAt(const TTimelineView& view, const TBox& box, float x);
 
-void DrawTimelineView(const TTimelineView& view, uint32_t font);
+void DrawTimelineView(const TTimelineView& view, const TTextureFont& font);
