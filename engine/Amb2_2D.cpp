@@ -355,7 +355,9 @@ void BeginFlat2D() {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  for (GLenum off : {GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_FOG, GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_CULL_FACE})
+  // Colour material off first: the colours set here must not reach the material.
+  for (GLenum off : {GL_COLOR_MATERIAL, GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_FOG, GL_ALPHA_TEST, GL_SCISSOR_TEST,
+                     GL_CULL_FACE})
     glDisable(off);
   EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetOrthoProjection();
@@ -371,14 +373,15 @@ void FlatRect(const TColorRGBA& color, float x, float y, float w, float h) {
   glEnd();
 }
 
+// Long lists go through a client array: drawn in immediate mode, a list that
+// filled the renderer's vertex buffer half way lost its first half.
 void FlatSegments(const TColorRGBA& color, const std::vector<float>& points) {
   SetColor(color);
-  glBegin(GL_LINES);
-  for (size_t i = 0; i + 3 < points.size(); i += 4) {
-    glVertex2f(points[i], points[i + 1]);
-    glVertex2f(points[i + 2], points[i + 3]);
-  }
-  glEnd();
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(2, GL_FLOAT, 0, points.data());
+  glDrawArrays(GL_LINES, 0, GLsizei(points.size() / 4 * 2));
+  glPopClientAttrib();
 }
 
 void EndFlat2D() {
@@ -485,19 +488,23 @@ void FlatText(const TTextureFont& font, const std::string& text, int x, int y, c
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   SetColor(color);
   const float texel = 1.0f / float(font.Size), baseline = float(CurrentWindow().Height - y);
+  std::vector<float> quads;  // u, v, x, y for each corner
   float pen = float(x);
-  glBegin(GL_QUADS);
   for (const char c : PrintableOnly(text.c_str())) {
     const TTextureGlyph& g = font.Glyphs[size_t((unsigned char)c - FirstGlyph)];
     const float x0 = pen + float(g.Left), y0 = baseline - float(g.Rows - g.Top);
+    const float x1 = x0 + float(g.Width), y1 = y0 + float(g.Rows);
     const float u1 = g.U + float(g.Width) * texel, v1 = g.V + float(g.Rows) * texel;
-    glTexCoord2f(g.U, g.V), glVertex2f(x0, y0);
-    glTexCoord2f(u1, g.V), glVertex2f(x0 + float(g.Width), y0);
-    glTexCoord2f(u1, v1), glVertex2f(x0 + float(g.Width), y0 + float(g.Rows));
-    glTexCoord2f(g.U, v1), glVertex2f(x0, y0 + float(g.Rows));
+    quads.insert(quads.end(), {g.U, g.V, x0, y0, u1, g.V, x1, y0, u1, v1, x1, y1, g.U, v1, x0, y1});
     pen += g.Advance;
   }
-  glEnd();
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, 4 * sizeof(float), quads.data());
+  glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), quads.data() + 2);
+  glDrawArrays(GL_QUADS, 0, GLsizei(quads.size() / 4));
+  glPopClientAttrib();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
   glBindTexture(GL_TEXTURE_2D, GLuint(bound));
   glDisable(GL_TEXTURE_2D);

@@ -34,8 +34,9 @@ void DrawImage(uint32_t texture, float x, float y, float w, float h);
 void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat);
 void DrawRect(const TColorRGBA& color, float x, float y, float w, float h);
 // A block of flat, alpha-blended colour in window pixels, for many shapes at
-// the cost of one state change: lighting, depth testing, texturing, fog,
-// alpha testing and scissoring off, an orthographic projection. EndFlat2D
+// the cost of one state change: colour material, lighting, depth testing,
+// texturing, fog, alpha testing, scissoring and culling off, an orthographic
+// projection. EndFlat2D
 // puts back every switch, the colour and both matrices.
 void BeginFlat2D();
 void FlatRect(const TColorRGBA& color, float x, float y, float w, float h);

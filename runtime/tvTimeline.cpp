@@ -496,6 +496,7 @@ void KeepPicture() {
   }
   glBindTexture(GL_TEXTURE_2D, timeline.Held);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, MainWindow.Width, MainWindow.Height);
+
   glPopAttrib();
 }
 
