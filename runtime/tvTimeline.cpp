@@ -496,7 +496,6 @@ void KeepPicture() {
   }
   glBindTexture(GL_TEXTURE_2D, timeline.Held);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, MainWindow.Width, MainWindow.Height);
-
   glPopAttrib();
 }
 
