@@ -5,8 +5,8 @@
 // frame into the window, and teardown.
 //
 // State: the current window record, the display choice, the window's place
-// outside fullscreen, FarPlane, the frame sink, whether SDL's video is
-// started by us.
+// outside fullscreen, FarPlane, the frame sink and presented hook, whether
+// SDL's video is started by us.
 // Leaves behind: the context current from MakeGLWindow to KillGLWindow.
 // A window or context that cannot be made is reported and ends the program
 // (EProgramStop): GL calls without a context are not safe here.
@@ -33,6 +33,7 @@ TDisplayChoice displayChoice;
 SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
 FrameSink frameSink;
+PresentedHook presentedHook;
 ContextEndHook contextEndHook;
 
 SDL_Window* SdlWindow(const TGLWindow& window) { return static_cast<SDL_Window*>(window.Window); }
@@ -244,6 +245,7 @@ bool PumpMessagesAndSwap(const TGLWindow& window) {
   }
   if (frameSink) frameSink(window);
   Present(SdlWindow(window));
+  if (presentedHook) presentedHook();
   return false;
 }
 
@@ -297,5 +299,7 @@ bool HasCurrentGLContext() { return SDL_GL_GetCurrentContext() != nullptr; }
 const TGLWindow& CurrentWindow() { return currentWindow; }
 
 void SetFrameSink(FrameSink sink) { frameSink = std::move(sink); }
+
+void SetPresentedHook(PresentedHook hook) { presentedHook = std::move(hook); }
 
 void SetContextEndHook(ContextEndHook hook) { contextEndHook = std::move(hook); }

@@ -48,6 +48,9 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
     else
       tick = options.FirstTick + uint32_t(result.FramesPresented * 1000 / options.FramesPerSecond);
   });
+  SetPresentedHook([&options] {
+    if (options.OnPresented) options.OnPresented();
+  });
 }
 
 void RemoveSeams() {
@@ -56,6 +59,7 @@ void RemoveSeams() {
   SetKeySource({});
   SetMessageSink({});
   SetFrameSink({});
+  SetPresentedHook({});
 }
 
 }  // namespace
