@@ -1,6 +1,7 @@
 // What presenting a frame costs: the pump scales the 800 x 600 frame into
-// windows of several sizes (offscreen driver, so the swap itself is free),
-// the work the renderer does for every frame on top of the drawing.
+// windows of several sizes, or copies it into one of its own size
+// (offscreen driver, so the swap itself is free), the work the renderer does
+// for every frame on top of the drawing.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
