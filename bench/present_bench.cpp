@@ -24,6 +24,13 @@ void BM_PresentFrame(benchmark::State& state) {
   KillGLWindow(window);
   SetDisplayChoice({});
 }
-BENCHMARK(BM_PresentFrame)->Args({800, 600})->Args({1280, 1024})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+// The renderer works on threads of its own: their time counts too.
+BENCHMARK(BM_PresentFrame)
+    ->Args({800, 600})
+    ->Args({1280, 1024})
+    ->Args({1920, 1080})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
