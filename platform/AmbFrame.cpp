@@ -1,27 +1,56 @@
 // The fixed frame: a framebuffer object the size the window was asked for,
 // and its presentation scaled into the window.
 //
-// State: the framebuffer object and its renderbuffers (0 while there is
-// none), the frame's size, whether the frame is drawn straight into the
-// window. Leaves behind: the frame (or the window, when it has the frame's
-// size) bound from CreateFrame to DestroyFrame; the renderbuffer binding at 0.
+// State: the framebuffer object, its colour texture and depth renderbuffer
+// (0 while there is none), the frame's size and row order, the fragment
+// program that presents it (0: presented by a blit). Leaves behind: the frame
+// bound from CreateFrame to DestroyFrame; the renderbuffer binding at 0.
 #define GL_GLEXT_PROTOTYPES
 #include "AmbFrame.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstring>
+#include <initializer_list>
+
 namespace {
 
 GLuint frameBuffer = 0;
-GLuint colourBuffer = 0;
+GLuint colourTexture = 0;
 GLuint depthBuffer = 0;
+GLuint presentProgram = 0;
 int frameWidth = 0;
 int frameHeight = 0;
-// A window of the frame's very size needs no scaling: the frame is then
-// drawn straight into its back buffer, which saves copying a whole frame
-// every time (about 1 ms at 800 x 600 on the CPU renderer).
-bool drawingToWindow = false;
+bool rowsTopFirst = false;
+
+// The library the program links exports no extension calls; these come from
+// the context.
+struct TProgramCalls {
+  PFNGLGENPROGRAMSARBPROC Gen = nullptr;
+  PFNGLDELETEPROGRAMSARBPROC Delete = nullptr;
+  PFNGLBINDPROGRAMARBPROC Bind = nullptr;
+  PFNGLPROGRAMSTRINGARBPROC Load = nullptr;
+  PFNGLGETPROGRAMIVARBPROC Get = nullptr;
+} arb;
+
+// Only the frame's colour, alpha made opaque: a quad drawn with nothing but
+// this is what Mesa's CPU renderer draws on its fast path for blits, rows of
+// filtered texels copied in place of a shader run per pixel (about a
+// quarter of the processor time of glBlitFramebuffer, which it cannot take
+// that way). That path writes the texels into some windows with red and
+// blue swapped, hence the second program, which swaps them back.
+constexpr const char* SampleFrame[] = {
+    "!!ARBfp1.0\n"
+    "TEX result.color.xyz, fragment.texcoord[0], texture[0], 2D;\n"
+    "MOV result.color.w, 1.0;\n"
+    "END\n",
+    "!!ARBfp1.0\n"
+    "TEMP texel;\n"
+    "TEX texel, fragment.texcoord[0], texture[0], 2D;\n"
+    "MOV result.color.xyz, texel.zyxw;\n"
+    "MOV result.color.w, 1.0;\n"
+    "END\n"};
 
 GLuint MakeRenderbuffer(GLenum format, int width, int height) {
   GLuint name = 0;
@@ -32,41 +61,120 @@ GLuint MakeRenderbuffer(GLenum format, int width, int height) {
   return name;
 }
 
+// Unsized RGBA given as BGRA bytes: Mesa then keeps the texels as four bytes
+// in that order, the one layout its fast path samples. The frame thus
+// has alpha planes that the window lacks; nothing in the program blends with
+// or copies destination alpha, and the presentation drops it.
+GLuint MakeColourTexture(int width, int height) {
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+  return name;
+}
+
+template <typename T>
+bool Find(T& call, const char* name, void* (*find)(const char*)) {
+  call = reinterpret_cast<T>(find(name));
+  return call != nullptr;
+}
+
+bool FindProgramCalls(void* (*find)(const char*)) {
+  return find && Find(arb.Gen, "glGenProgramsARB", find) && Find(arb.Delete, "glDeleteProgramsARB", find) &&
+         Find(arb.Bind, "glBindProgramARB", find) && Find(arb.Load, "glProgramStringARB", find) &&
+         Find(arb.Get, "glGetProgramivARB", find);
+}
+
+// 0 when the context refuses it.
+GLuint MakeProgram(const char* source) {
+  GLuint name = 0;
+  arb.Gen(1, &name);
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, name);
+  arb.Load(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(std::strlen(source)), source);
+  const bool refused = glGetError() != GL_NO_ERROR;
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, 0);
+  if (refused) arb.Delete(1, &name);
+  return refused ? 0 : name;
+}
+
 void ReleaseFrame() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDeleteFramebuffers(1, &frameBuffer);
-  glDeleteRenderbuffers(1, &colourBuffer);
+  glDeleteTextures(1, &colourTexture);
   glDeleteRenderbuffers(1, &depthBuffer);
-  frameBuffer = colourBuffer = depthBuffer = 0;
-  drawingToWindow = false;
+  if (presentProgram != 0) arb.Delete(1, &presentProgram);
+  frameBuffer = colourTexture = depthBuffer = presentProgram = 0;
 }
 
-// The blit and the clear of the bars obey the scissor test, the colour mask
-// and the clear colour; the program's own drawing must find all three as it
-// left them.
-struct TSavedWriteState {
-  GLboolean Scissor = glIsEnabled(GL_SCISSOR_TEST);
-  GLboolean Mask[4] = {};
-  GLfloat ClearColour[4] = {};
-  TSavedWriteState() {
-    glGetBooleanv(GL_COLOR_WRITEMASK, Mask);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, ClearColour);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+// Whatever the program's drawing left switched on that would change the
+// quad's pixels or texture coordinates.
+void DisableAllButTheQuad() {
+  for (GLenum cap :
+       {GL_BLEND, GL_ALPHA_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_CULL_FACE, GL_POLYGON_SMOOTH, GL_POLYGON_STIPPLE,
+        GL_COLOR_LOGIC_OP, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q, GL_CLIP_PLANE0,
+        GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3, GL_CLIP_PLANE4, GL_CLIP_PLANE5})
+    glDisable(cap);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void LoadIdentities() {
+  for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+    glMatrixMode(matrix);
+    glPushMatrix();
+    glLoadIdentity();
   }
-  ~TSavedWriteState() {
-    glClearColor(ClearColour[0], ClearColour[1], ClearColour[2], ClearColour[3]);
-    glColorMask(Mask[0], Mask[1], Mask[2], Mask[3]);
-    if (Scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void RestoreMatrices() {
+  for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+    glMatrixMode(matrix);
+    glPopMatrix();
   }
-};
+}
+
+// The frame as one textured quad over the box, run through the program that
+// only samples it. The attribute groups are saved by the caller; the program
+// binding and the matrices are not in them.
+void DrawFrameQuad(const TFrameBox& box, bool unscaled) {
+  GLint program = 0;
+  arb.Get(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &program);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, colourTexture);
+  const GLint filter = unscaled ? GL_NEAREST : GL_LINEAR;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  DisableAllButTheQuad();
+  glEnable(GL_FRAGMENT_PROGRAM_ARB);
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, presentProgram);
+  glViewport(box.X, box.Y, box.Width, box.Height);
+  LoadIdentities();
+  // Texture row 0 is the frame's top row when its rows run top first.
+  const float top = rowsTopFirst ? 0.0f : 1.0f, bottom = 1.0f - top;
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, bottom), glVertex2f(-1, -1);
+  glTexCoord2f(1, bottom), glVertex2f(1, -1);
+  glTexCoord2f(1, top), glVertex2f(1, 1);
+  glTexCoord2f(0, top), glVertex2f(-1, 1);
+  glEnd();
+  RestoreMatrices();
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, GLuint(program));
+}
 
 // The frame scaled into the window's back buffer with black bars around it.
 void ScaleFrameInto(int windowWidth, int windowHeight) {
   const TFrameBox box = FitFrame(frameWidth, frameHeight, windowWidth, windowHeight);
   if (box.Width <= 0 || box.Height <= 0) return;
-  const TSavedWriteState saved;
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  // Saved with the window bound, so that its own draw buffer comes back.
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   // The back buffer holds nothing defined after a swap: the bars are drawn
   // every time.
   if (box.Width != windowWidth || box.Height != windowHeight) {
@@ -74,23 +182,54 @@ void ScaleFrameInto(int windowWidth, int windowHeight) {
     glClear(GL_COLOR_BUFFER_BIT);
   }
   const bool unscaled = box.Width == frameWidth && box.Height == frameHeight;
-  glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.X, box.Y, box.X + box.Width, box.Y + box.Height,
-                    GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
+  if (presentProgram != 0)
+    DrawFrameQuad(box, unscaled);
+  else
+    glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.X, box.Y, box.X + box.Width, box.Y + box.Height,
+                      GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
+  glPopAttrib();
+}
+
+// A red frame presented as it is and scaled: the window's first pixel must
+// show red both times.
+bool ShowsRedAsRed() {
+  glClearColor(1, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0, 0, 0, 0);
+  bool red = true;
+  for (int scale : {1, 2}) {
+    ScaleFrameInto(scale * frameWidth, scale * frameHeight);
+    GLubyte pixel[4] = {};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    red = red && pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0;
+  }
+  return red;
+}
+
+// The program that shows this window the frame's colours, tried on the
+// window itself; 0 when neither does, and the frame is blitted.
+GLuint PickPresentProgram() {
+  for (const char* source : SampleFrame) {
+    presentProgram = MakeProgram(source);
+    if (presentProgram != 0 && ShowsRedAsRed()) return presentProgram;
+    if (presentProgram != 0) arb.Delete(1, &presentProgram);
+  }
+  return 0;
 }
 
 }  // namespace
 
-bool CreateFrame(int width, int height, bool rowsTopFirst) {
+bool CreateFrame(int width, int height, const TFrameSupport& support) {
   glGenFramebuffers(1, &frameBuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
   // Which pixels an edge covers depends on which way the rows run; stored
   // as the window's are, the frame holds exactly what the window would.
-  if (rowsTopFirst) glFramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_FLIP_Y_MESA, GL_TRUE);
-  // The window has no alpha planes: neither has the frame, so that blending
-  // and copies see the same colours.
-  colourBuffer = MakeRenderbuffer(GL_RGB8, width, height);
+  if (support.RowsTopFirst) glFramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_FLIP_Y_MESA, GL_TRUE);
+  colourTexture = MakeColourTexture(width, height);
   depthBuffer = MakeRenderbuffer(GL_DEPTH_COMPONENT24, width, height);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     ReleaseFrame();
@@ -98,6 +237,8 @@ bool CreateFrame(int width, int height, bool rowsTopFirst) {
   }
   frameWidth = width;
   frameHeight = height;
+  rowsTopFirst = support.RowsTopFirst;
+  if (FindProgramCalls(support.FindFragmentProgramCall)) presentProgram = PickPresentProgram();
   // A fresh frame reads like a fresh window: the clear values are still GL's
   // own (black, the far plane) when the window is made.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -127,12 +268,7 @@ TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowH
   return box;
 }
 
-void BindFrameFor(int windowWidth, int windowHeight) {
-  drawingToWindow = windowWidth == frameWidth && windowHeight == frameHeight;
-  glBindFramebuffer(GL_FRAMEBUFFER, drawingToWindow ? 0 : frameBuffer);
-}
-
 void PresentFrame(int windowWidth, int windowHeight) {
-  if (!drawingToWindow) ScaleFrameInto(windowWidth, windowHeight);
-  BindFrameFor(windowWidth, windowHeight);
+  ScaleFrameInto(windowWidth, windowHeight);
+  glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
 }

@@ -1,19 +1,28 @@
 // The fixed frame: every picture of the program is drawn into an off-screen
 // target of the size the window was asked for (a framebuffer object with a
-// colour and a 24-bit depth renderbuffer), whatever size the window really
-// has, and each finished frame is scaled into the window with its shape kept.
-// Where no framebuffer object can be made, frames go straight to the window.
+// colour texture and a 24-bit depth renderbuffer), whatever size the window
+// really has, and each finished frame is scaled into the window with its
+// shape kept. Where no framebuffer object can be made, frames go straight to
+// the window.
 //
-// State: the framebuffer object, its two renderbuffers and its size.
-// Leaves behind: the frame bound for drawing and reading from CreateFrame to
-// DestroyFrame (PresentFrame binds it again before it returns), or the
-// window's own back buffer while the window has the frame's size.
+// State: the framebuffer object, its texture and renderbuffer, its size, the
+// program that presents it. Leaves behind: the frame bound for drawing and
+// reading from CreateFrame to DestroyFrame (PresentFrame binds it again
+// before it returns).
 #pragma once
 
+// What the context offers the frame.
+struct TFrameSupport {
+  // Rows stored as Mesa stores a window's (GL_MESA_framebuffer_flip_y).
+  bool RowsTopFirst = false;
+  // Where GL_ARB_fragment_program is offered, how to find its calls (the
+  // frame is then presented as a textured quad); nullptr: by a blit.
+  void* (*FindFragmentProgramCall)(const char* name) = nullptr;
+};
+
 // Makes the frame, cleared, and binds it. Returns false, with nothing made
-// and the window bound, when the context cannot complete one. rowsTopFirst
-// stores the rows as Mesa stores a window's (GL_MESA_framebuffer_flip_y).
-bool CreateFrame(int width, int height, bool rowsTopFirst);
+// and the window bound, when the context cannot complete one.
+bool CreateFrame(int width, int height, const TFrameSupport& support);
 // Releases the frame and binds the window; needs the context still current.
 void DestroyFrame();
 bool HasFrame();
@@ -25,11 +34,8 @@ struct TFrameBox {
 };
 TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowHeight);
 
-// Binds what the next frame is drawn into: the window itself when it has the
-// frame's very size (nothing to scale), the frame otherwise.
-void BindFrameFor(int windowWidth, int windowHeight);
-// Scales the finished frame into the window's back buffer, linearly
-// filtered, with black bars where the shapes differ (nothing to do when it
-// was drawn there), then binds what the next frame is drawn into. Every other
-// piece of GL state is as it was; only the window's back buffer has changed.
+// Scales the finished frame into the window's back buffer, linearly filtered
+// (copied pixel for pixel where the sizes agree), with black bars where the
+// shapes differ, then binds the frame again. Every other piece of GL state
+// is as it was; only the window's back buffer has changed.
 void PresentFrame(int windowWidth, int windowHeight);

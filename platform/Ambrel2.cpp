@@ -5,8 +5,8 @@
 // frame into the window, and teardown.
 //
 // State: the current window record, the display choice, the window's place
-// outside fullscreen, FarPlane, the frame sink, whether SDL's video is
-// started by us.
+// outside fullscreen, FarPlane, the frame sink and presented hook, whether
+// SDL's video is started by us.
 // Leaves behind: the context current from MakeGLWindow to KillGLWindow.
 // A window or context that cannot be made is reported and ends the program
 // (EProgramStop): GL calls without a context are not safe here.
@@ -34,6 +34,7 @@ TDisplayChoice displayChoice;
 SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
 FrameSink frameSink;
+PresentedHook presentedHook;
 ContextEndHook contextEndHook;
 
 SDL_Window* SdlWindow(const TGLWindow& window) { return static_cast<SDL_Window*>(window.Window); }
@@ -59,7 +60,9 @@ bool FullscreenWanted(bool asked) {
 
 bool IsFullscreen(SDL_Window* window) { return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0; }
 
-void RequestGLSurface(int bits) {
+// The window's own depth planes only serve where there is no frame to draw
+// into; without them the CPU renderer presents the frame on its fast path.
+void RequestGLSurface(int bits, bool depth) {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -68,7 +71,7 @@ void RequestGLSurface(int bits) {
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth ? 24 : 0);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
@@ -122,8 +125,8 @@ void LeaveFullscreen(SDL_Window* window) {
   SDL_ShowCursor(SDL_ENABLE);
 }
 
-void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
-  RequestGLSurface(window.Bits);
+void CreateWindowAndContext(TGLWindow& window, bool fullscreen, bool depth) {
+  RequestGLSurface(window.Bits, depth);
   SDL_Window* sdlWindow = OpenWindow(window, fullscreen && DisplayIsVisible());
   if (!sdlWindow) FailCreation(window, "Unable to create window!");
   window.Window = sdlWindow;
@@ -136,12 +139,20 @@ void CreateWindowAndContext(TGLWindow& window, bool fullscreen) {
   SDL_GL_SetSwapInterval(1);
 }
 
+void CloseWindowAndContext(TGLWindow& window) {
+  SDL_Window* sdlWindow = SdlWindow(window);
+  if (window.RenderContext && SDL_GL_MakeCurrent(sdlWindow, nullptr) != 0)
+    ShowMessage("Error", "Release of DC and RC failed!");
+  if (window.RenderContext) SDL_GL_DeleteContext(window.RenderContext);
+  if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+  window.Window = window.DeviceContext = window.RenderContext = nullptr;
+}
+
 // Without a frame nothing scales the picture: the window keeps the frame's
 // size, out of fullscreen and not resizable, so that the window, the
 // viewport and the 2D layer agree on one size.
 void KeepWindowAtFrameSize(const TGLWindow& window, const char* why) {
   SDL_Window* sdlWindow = SdlWindow(window);
-  if (IsFullscreen(sdlWindow)) SDL_SetWindowFullscreen(sdlWindow, 0);
   SDL_SetWindowResizable(sdlWindow, SDL_FALSE);
   SDL_SetWindowSize(sdlWindow, window.Width, window.Height);
   windowPlace.w = window.Width;
@@ -150,14 +161,25 @@ void KeepWindowAtFrameSize(const TGLWindow& window, const char* why) {
             << window.Height << " window" << std::endl;
 }
 
-void MakeFrame(const TGLWindow& window) {
+// Why no frame could be made; nullptr when it was.
+const char* MakeFrame(const TGLWindow& window) {
   if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object"))
-    return KeepWindowAtFrameSize(window, "no framebuffer objects here (GL_ARB_framebuffer_object)");
-  if (!CreateFrame(window.Width, window.Height, SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y")))
-    return KeepWindowAtFrameSize(window, "the framebuffer object cannot be completed");
-  int width = 0, height = 0;
-  SDL_GL_GetDrawableSize(SdlWindow(window), &width, &height);
-  BindFrameFor(width, height);
+    return "no framebuffer objects here (GL_ARB_framebuffer_object)";
+  TFrameSupport support;
+  support.RowsTopFirst = SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y");
+  if (SDL_GL_ExtensionSupported("GL_ARB_fragment_program")) support.FindFragmentProgramCall = SDL_GL_GetProcAddress;
+  if (!CreateFrame(window.Width, window.Height, support)) return "the framebuffer object cannot be completed";
+  return nullptr;
+}
+
+// Pictures drawn straight into the window need its own depth planes: the
+// window and its context are made again with them.
+void MakeFrameOrDepthWindow(TGLWindow& window) {
+  const char* why = MakeFrame(window);
+  if (!why) return;
+  CloseWindowAndContext(window);
+  CreateWindowAndContext(window, false, true);
+  KeepWindowAtFrameSize(window, why);
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& event) {
@@ -212,8 +234,8 @@ TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const c
     throw EProgramStop("Failed to register the window class!");
   }
   videoStarted = true;
-  CreateWindowAndContext(window, FullscreenWanted(fullscreen));
-  MakeFrame(window);
+  CreateWindowAndContext(window, FullscreenWanted(fullscreen), false);
+  MakeFrameOrDepthWindow(window);
   SDL_ShowWindow(SdlWindow(window));
   SDL_RaiseWindow(SdlWindow(window));
   if (IsFullscreen(SdlWindow(window)) && !PointerWanted()) SDL_ShowCursor(SDL_DISABLE);
@@ -232,13 +254,11 @@ void KillGLWindow(TGLWindow window) {
   const bool current = window.RenderContext && SDL_GL_GetCurrentContext() == window.RenderContext;
   if (current && contextEndHook) contextEndHook();
   if (current) DestroyFrame();
-  if (window.RenderContext && SDL_GL_MakeCurrent(sdlWindow, nullptr) != 0)
-    ShowMessage("Error", "Release of DC and RC failed!");
-  if (window.RenderContext) SDL_GL_DeleteContext(window.RenderContext);
-  if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+  const void* closed = window.Window;
+  CloseWindowAndContext(window);
   if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   videoStarted = false;
-  if (currentWindow.Window == window.Window) currentWindow = TGLWindow{};
+  if (currentWindow.Window == closed) currentWindow = TGLWindow{};
 }
 
 bool PumpMessagesAndSwap(const TGLWindow& window) {
@@ -251,6 +271,7 @@ bool PumpMessagesAndSwap(const TGLWindow& window) {
   }
   if (frameSink) frameSink(window);
   Present(SdlWindow(window));
+  if (presentedHook) presentedHook();
   return false;
 }
 
@@ -304,5 +325,7 @@ bool HasCurrentGLContext() { return SDL_GL_GetCurrentContext() != nullptr; }
 const TGLWindow& CurrentWindow() { return currentWindow; }
 
 void SetFrameSink(FrameSink sink) { frameSink = std::move(sink); }
+
+void SetPresentedHook(PresentedHook hook) { presentedHook = std::move(hook); }
 
 void SetContextEndHook(ContextEndHook hook) { contextEndHook = std::move(hook); }

@@ -4,7 +4,7 @@
 // scaled into the window, fullscreen on the desktop's own mode, and teardown.
 //
 // State: the current window (a copy of the last record made), the display
-// choice, FarPlane, and the optional frame sink.
+// choice, FarPlane, and the optional frame sink and presented hook.
 // Leaves behind: an OpenGL context current on the calling thread from
 // MakeGLWindow to KillGLWindow.
 #pragma once
@@ -72,6 +72,10 @@ const TGLWindow& CurrentWindow();
 // presented, while the frame is bound for reading.
 using FrameSink = std::function<void(const TGLWindow& window)>;
 void SetFrameSink(FrameSink sink);
+// Called by PumpMessagesAndSwap once the frame is scaled into the window and
+// swapped: with the frame sink it brackets what presenting costs.
+using PresentedHook = std::function<void()>;
+void SetPresentedHook(PresentedHook hook);
 // Called by KillGLWindow while the context is still current, before it goes:
 // the last chance to collect frames whose read-back is still under way.
 using ContextEndHook = std::function<void()>;

@@ -74,6 +74,9 @@ void InstallSeams(const THeadlessOptions& options, THeadlessResult& result, uint
     else
       tick = options.FirstTick + uint32_t(result.FramesPresented * 1000 / options.FramesPerSecond);
   });
+  SetPresentedHook([&options] {
+    if (options.OnPresented) options.OnPresented();
+  });
 }
 
 void RemoveSeams() {
@@ -83,6 +86,7 @@ void RemoveSeams() {
   SetMouseSource({});
   SetMessageSink({});
   SetFrameSink({});
+  SetPresentedHook({});
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ struct THeadlessOptions {
   std::vector<TScriptedKey> Keys;
   // Called for every presented frame (wait screen and loading frames too).
   std::function<void(const TGLWindow& window)> OnFrame;
+  // Called once each of those frames is presented into the window.
+  std::function<void()> OnPresented;
   // Called once while the context still exists, just before it goes.
   std::function<void()> OnContextEnd;
   // Asked at every keyboard poll; once it says true, Escape is held, so the

@@ -64,6 +64,8 @@ TEST(CaptureOptions, ParsesEveryOptionAndSortsMoments) {
   EXPECT_DOUBLE_EQ(MsPerFrame(ParseCaptureOptions({})), 1000.0 / 60.0);
   EXPECT_TRUE(ParseCaptureOptions({"--help"}).Help && ParseCaptureOptions({"-h"}).Help);
   EXPECT_EQ(ParseCaptureOptions({"--fps", "25", "--fps", "30"}).Fps, 30u);  // the last one counts
+  const TCaptureOptions present = ParseCaptureOptions({"--bench", "--present", "1920x1080"});
+  EXPECT_EQ(std::pair(present.PresentWidth, present.PresentHeight), std::pair(1920, 1080));
   EXPECT_NE(CaptureHelpText().find("--bench"), std::string::npos);
 }
 
@@ -82,7 +84,9 @@ TEST(CaptureOptions, RejectsWhatCannotRunInItsOwnWords) {
       {{"--offset", "3"}, "--offset is only used with --parts"},
       {{"--bench", "--frames", "f"}, "--bench measures rendering alone and writes no files"},
       {{"--bench", "--video", "v.mp4"}, "--bench measures rendering alone and writes no files"},
-      {{"--part-ms", "0"}, "--part-ms expects a whole number from 1 to 600000, not \"0\""}};
+      {{"--part-ms", "0"}, "--part-ms expects a whole number from 1 to 600000, not \"0\""},
+      {{"--bench", "--present", "1920"}, "--present expects WIDTHxHEIGHT, not \"1920\""},
+      {{"--present", "800x600"}, "--present is only used with --bench"}};
   for (const auto& [args, message] : bad)
     EXPECT_EQ(ErrorOf<ECaptureUsage>([&, &args = args] { ParseCaptureOptions(args); }), message);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "AmbSystem.h"
+#include "Ambrel2.h"
 #include "CaptureOptions.h"
 #include "CaptureSession.h"
 #include "CaptureSetup.h"
@@ -20,6 +21,7 @@ int Capture(const TCaptureOptions& options, const std::vector<TScriptedKey>& key
   // A dying encoder must show up as a failed write, not end the program.
   std::signal(SIGPIPE, SIG_IGN);
   TCaptureSession session(options);
+  if (options.PresentWidth > 0) SetDisplayChoice({TScreenMode::Window, options.PresentWidth, options.PresentHeight});
   const THeadlessResult result = RunHeadless(ShowParts(), session.HeadlessOptions(keys));
   for (const TRecordedMessage& message : result.Messages)
     std::cerr << "tavix: " << message.Caption << ": " << message.Text << "\n";

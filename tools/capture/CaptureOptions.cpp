@@ -38,12 +38,21 @@ std::vector<int32_t> ParseMoments(const std::string& text) {
   return moments;
 }
 
+// WIDTHxHEIGHT, each side a whole number of pixels.
+void ParseWindowSize(const std::string& text, TCaptureOptions& o) {
+  const size_t x = text.find('x');
+  if (x == std::string::npos) throw ECaptureUsage("--present expects WIDTHxHEIGHT, not \"" + text + "\"");
+  o.PresentWidth = int(ParseNumber("--present", text.substr(0, x), 1, 16384));
+  o.PresentHeight = int(ParseNumber("--present", text.substr(x + 1), 1, 16384));
+}
+
 void CheckCombination(const TCaptureOptions& o, bool offsetGiven) {
   if (!o.AtMoments.empty() && o.OutDir.empty()) throw ECaptureUsage("--at needs --out DIR");
   if (o.AtMoments.empty() && !o.OutDir.empty()) throw ECaptureUsage("--out is only used with --at");
   if (offsetGiven && o.PartsDir.empty()) throw ECaptureUsage("--offset is only used with --parts");
   const bool writesFiles = !o.FramesDir.empty() || !o.OutDir.empty() || !o.PartsDir.empty() || !o.VideoFile.empty();
   if (o.Bench && writesFiles) throw ECaptureUsage("--bench measures rendering alone and writes no files");
+  if (o.PresentWidth > 0 && !o.Bench) throw ECaptureUsage("--present is only used with --bench");
 }
 
 struct TValueOption {
@@ -77,6 +86,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
       {"--video", [&](const std::string& v) { o.VideoFile = v; }},
       {"--keys", [&](const std::string& v) { o.KeysFile = v; }},
       {"--part-ms", [&](const std::string& v) { o.PartMs = uint32_t(ParseNumber("--part-ms", v, 1, 600000)); }},
+      {"--present", [&](const std::string& v) { ParseWindowSize(v, o); }},
   };
   CLI::App app;
   app.set_help_flag();
@@ -142,8 +152,13 @@ so the result does not depend on how fast the machine renders.
                       pauses and jumps do not move the script's clock
   --bench             no read-back and no files: print, for each part, the
                       frames rendered and the median, 95th percentile and
-                      worst real frame time, and the start-up time without
-                      the fixed wait frames and the 1.6 s fade
+                      worst real frame time, beside them the median and 95th
+                      percentile of the frame and its presentation into the
+                      window, and the start-up time without the fixed wait
+                      frames and the 1.6 s fade
+  --present WxH       for --bench: present into a window of W x H pixels
+                      (the frame scaled as in fullscreen on such a screen)
+                      instead of one of the frame's size
   --part-ms MS        a short schedule: the title picture until 8 s, then
                       every part MS ms long (the data folder's timesync.dat is
                       neither read nor changed); --bench --part-ms 3000 takes

@@ -21,6 +21,8 @@ struct TCaptureOptions {
   std::string KeysFile;            // scripted keys
   bool Bench = false;              // frame-time report, no files
   uint32_t PartMs = 0;             // when not 0, every part lasts this long
+  int PresentWidth = 0;            // --bench: the window the frame is scaled into;
+  int PresentHeight = 0;           // 0 x 0 is the frame's own size
   bool Help = false;
   bool Version = false;
 };

@@ -62,6 +62,7 @@ THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys
   if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
   headless.Keys = std::move(keys);
   headless.OnFrame = [this](const TGLWindow&) { OnFrame(); };
+  if (options_.Bench) headless.OnPresented = [this] { OnPresented(); };
   headless.OnContextEnd = [this] { OnContextEnd(); };
   // A failed output ends the show at once instead of playing it to its end.
   headless.EndRequested = [this] { return !error_.empty(); };
@@ -133,16 +134,30 @@ void TCaptureSession::Deliver() {
   if (video_) video_->Write(std::move(raw));
 }
 
+// The drawing is timed up to here, its presentation in OnPresented.
 void TCaptureSession::TimeFrame(bool show, uint32_t tick) {
   // Wait for the rendering itself, not just for the commands to be queued.
   glFinish();
+  drawn_ = std::chrono::steady_clock::now();
+  timed_ = TTimedFrame{frames_, show, CurrentPart, tick,
+                       std::chrono::duration<double, std::milli>(drawn_ - lastFrameEnd_).count()};
+}
+
+void TCaptureSession::OnPresented() {
+  glFinish();
   const auto now = std::chrono::steady_clock::now();
-  const double ms = std::chrono::duration<double, std::milli>(now - lastFrameEnd_).count();
+  const double ms = timed_.DrawnMs + std::chrono::duration<double, std::milli>(now - drawn_).count();
   lastFrameEnd_ = now;
-  if (show && IsPart(CurrentPart))
-    frameTimes_.Add(CurrentPart, ms);
-  else if (!show)
-    startUpFrames_.push_back(TStartUpFrame{frames_, tick, ms});
+  if (timed_.Show && IsPart(timed_.Part))
+    frameTimes_.Add(timed_.Part, timed_.DrawnMs, ms);
+  else if (!timed_.Show)
+    startUpFrames_.push_back(TStartUpFrame{timed_.Index, timed_.Tick, ms});
+}
+
+std::string TCaptureSession::PresentedWindow() const {
+  return options_.PresentWidth > 0
+             ? std::to_string(options_.PresentWidth) + "x" + std::to_string(options_.PresentHeight)
+             : std::to_string(CaptureWidth) + "x" + std::to_string(CaptureHeight);
 }
 
 double TCaptureSession::StartUpMs() const {
@@ -194,6 +209,6 @@ std::vector<std::string> TCaptureSession::Finish(std::ostream& report) {
   } catch (const std::exception& e) {
     problems.push_back(e.what());
   }
-  if (options_.Bench) report << frameTimes_.Report(StartUpMs());
+  if (options_.Bench) report << frameTimes_.Report(StartUpMs(), PresentedWindow());
   return problems;
 }

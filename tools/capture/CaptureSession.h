@@ -3,7 +3,7 @@
 // times, progress line) and finishes the outputs after the run.
 //
 // State: the outputs in progress, the frame count, the tick of the first
-// frame and of the music's start, the bench clock. Leaves behind the files
+// frame and of the music's start, the bench clock and the frame it times. Leaves behind the files
 // it was asked for.
 #pragma once
 
@@ -64,12 +64,14 @@ class TCaptureSession {
   };
 
   void OnFrame();
+  void OnPresented();
   void OnContextEnd();
   TFrameUse DecideUse(bool show);
   void CaptureFrame(bool show);
   void Deliver();
   void TimeFrame(bool show, uint32_t tick);
   double StartUpMs() const;
+  std::string PresentedWindow() const;
   void ShowProgress(bool last);
   std::string TimeLeft(std::chrono::steady_clock::time_point now) const;
   void FinishVideo();
@@ -86,6 +88,15 @@ class TCaptureSession {
   uint32_t musicTick_ = 0;
   std::string error_;
   TFrameTimes frameTimes_;
+  // The frame being presented: what it is and how long drawing it took.
+  struct TTimedFrame {
+    uint64_t Index = 0;
+    bool Show = false;
+    int32_t Part = 0;
+    uint32_t Tick = 0;
+    double DrawnMs = 0;
+  };
+  TTimedFrame timed_;
   // Real time of each start-up frame, sorted out once the music's tick is known.
   struct TStartUpFrame {
     uint64_t Index;
@@ -93,7 +104,7 @@ class TCaptureSession {
     double Ms;
   };
   std::vector<TStartUpFrame> startUpFrames_;
-  std::chrono::steady_clock::time_point lastFrameEnd_, lastProgress_, started_;
+  std::chrono::steady_clock::time_point lastFrameEnd_, drawn_, lastProgress_, started_;
   // The first show frame: when it came and the demo clock it showed.
   std::chrono::steady_clock::time_point showStarted_;
   int32_t showStartDemoTime_ = -1;

@@ -26,12 +26,13 @@ TFrameTimeSummary Summarise(std::vector<double> samplesMs) {
   return summary;
 }
 
-std::string TFrameTimes::Report(double startUpMs) const {
-  std::string report = "part   frames   median ms   95% ms   worst ms\n";
-  char line[96];
+std::string TFrameTimes::Report(double startUpMs, const std::string& window) const {
+  std::string report = "part   frames   median ms   95% ms   worst ms   presented " + window + ": median ms   95% ms\n";
+  char line[128];
   for (const auto& [part, samples] : samples_) {
-    const TFrameTimeSummary s = Summarise(samples);
-    std::snprintf(line, sizeof line, "%4d %8zu %11.2f %8.2f %10.2f\n", part, s.Frames, s.MedianMs, s.P95Ms, s.WorstMs);
+    const TFrameTimeSummary s = Summarise(samples), p = Summarise(presented_.at(part));
+    std::snprintf(line, sizeof line, "%4d %8zu %11.2f %8.2f %10.2f %*.2f %8.2f\n", part, s.Frames, s.MedianMs, s.P95Ms,
+                  s.WorstMs, int(window.size()) + 23, p.MedianMs, p.P95Ms);
     report += line;
   }
   std::snprintf(line, sizeof line, "start-up (without wait frames and fade): %.0f ms\n", startUpMs);

@@ -1,5 +1,6 @@
 // The frame-time report of --bench: real milliseconds per frame collected by
-// part, summarised as count, median, 95th percentile and worst.
+// part, the frame alone and the frame with its presentation into the window,
+// summarised as count, median, 95th percentile and worst.
 //
 // State: the samples of each part seen so far.
 #pragma once
@@ -21,10 +22,14 @@ TFrameTimeSummary Summarise(std::vector<double> samplesMs);
 
 class TFrameTimes {
  public:
-  void Add(int32_t part, double ms) { samples_[part].push_back(ms); }
-  // One line per part in part order, then the start-up time.
-  std::string Report(double startUpMs) const;
+  void Add(int32_t part, double frameMs, double presentedMs) {
+    samples_[part].push_back(frameMs);
+    presented_[part].push_back(presentedMs);
+  }
+  // One line per part in part order, then the start-up time; window names
+  // the size presented into ("1920x1080").
+  std::string Report(double startUpMs, const std::string& window) const;
 
  private:
-  std::map<int32_t, std::vector<double>> samples_;
+  std::map<int32_t, std::vector<double>> samples_, presented_;
 };
