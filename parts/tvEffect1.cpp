@@ -163,6 +163,7 @@ void SetupParticleSystem() {
 void RenderFountain() {
   // The model uses the eye of the previous frame's step; on the part's first
   // frame there is none yet and only the sprites are drawn.
+  ScissorToPicture();
   if (PartTime > 0) DrawFountainModel();
   StepParticles();
 }

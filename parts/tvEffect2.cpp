@@ -72,6 +72,7 @@ void RenderAtom() {
   DrawAtomModel();
   CopyScreenToTextureLuminance(RenderTexture, TrailSize);
   ClearScreen();
+  ScissorToPicture();
   Begin2D();
   DrawImageSrcColor(RenderTexture, MakeColor(1, 1, 1, 0.99f), 0, 0, w, h);
   End2D();

@@ -99,6 +99,7 @@ void RenderSlimeEcho() {
   RenderSlime();
   CopyScreenToTexture(RenderTexture, 512);
   ClearScreen();
+  ScissorToPicture();
   Begin2D();
   DrawImageTinted(RenderTexture, MakeColor(1, 1, 1, 0.9f), 0, 0, w, h);
   End2D();
