@@ -139,6 +139,7 @@ void RenderWaveFlight() {
   LightFromAbove();
   LookAtSwayingCentre(p);
   DrawLandscape();
+  StartRendering();
   WavePlane(PlaneMesh(), 3, 50, 10, static_cast<float>(PartTime));
   DrawTranslucentPlane();
   glDisable(GL_BLEND);

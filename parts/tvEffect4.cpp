@@ -76,6 +76,7 @@ void AimSlimeTargets(float p, float sineValue) {
 // far plane only takes effect from the next projection on.
 void RenderSlime() {
   DrawBackdrop();
+  StartRendering();
   FarPlane = 10000;
   AimSlimeTargets(Pulse(10, 0, 20000, static_cast<float>(PartTime)), SineValue);
   EaseMeshVertices(*SlimeBrush, *SlimeMesh, SlimeVertexCount, SlimeRot, SlimeScale, SlimeMove, 0.3f);
