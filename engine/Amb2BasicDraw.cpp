@@ -1,5 +1,5 @@
-// Two small drawing primitives: clearing the frame and one textured quad
-// with a normal per corner in 3D.
+// Small drawing primitives: clearing the frame, one textured quad with a
+// normal per corner in 3D, and handing the drawing so far to the renderer.
 //
 // State: none. ClearScreen leaves the modelview matrix selected and identity;
 // the quad changes no state.
@@ -12,6 +12,8 @@ void ClearScreen() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }
+
+void StartRendering() { glFlush(); }
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Amb2BasicDraw.h"
 #include "Amb2Materials.h"
 #include "Amb2_3ds.h"
 #include "Ambrel2.h"
@@ -125,10 +126,11 @@ void AppendSprite(const TParticle& p, std::vector<TSpriteCorner>& corners) {
   corners.push_back({0, 1, color, normal, {o.x, o.y + 10, o.z}});
 }
 
-// All sprites in one draw. Blending is additive and the depth test is off,
+// All sprites from one array. Blending is additive and the depth test is off,
 // so the sum in each pixel does not depend on how the quads are grouped into
-// draws; the shake is the same translation for every sprite, so it is
-// applied once to the view instead of once per sprite.
+// draws: they go in two halves, and the renderer fills the first while the
+// second is set up. The shake is the same translation for every sprite, so
+// it is applied once to the view instead of once per sprite.
 void DrawSpriteBatch(const std::vector<TSpriteCorner>& corners) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -137,7 +139,10 @@ void DrawSpriteBatch(const std::vector<TSpriteCorner>& corners) {
   ApplyShake();
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glInterleavedArrays(GL_T2F_C4F_N3F_V3F, 0, corners.data());
-  glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(corners.size()));
+  const GLsizei cornerCount = static_cast<GLsizei>(corners.size()), half = cornerCount / 8 * 4;
+  glDrawArrays(GL_QUADS, 0, half);
+  StartRendering();
+  glDrawArrays(GL_QUADS, half, cornerCount - half);
   glPopClientAttrib();
   glPopMatrix();
   // A drawn array leaves the current values undefined; one by one, the last
@@ -163,7 +168,9 @@ void SetupParticleSystem() {
 void RenderFountain() {
   // The model uses the eye of the previous frame's step; on the part's first
   // frame there is none yet and only the sprites are drawn.
+  ScissorToPicture();
   if (PartTime > 0) DrawFountainModel();
+  StartRendering();
   StepParticles();
 }
 

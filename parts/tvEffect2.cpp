@@ -69,12 +69,15 @@ void RenderAtom() {
   Begin2D();
   DrawImageTinted(RenderTexture, MakeColor(0.8f, 0.8f, 1.0f, 0.9f), s, c, w + 2 * s, h + 2 * c);
   End2D();
+  StartRendering();
   DrawAtomModel();
   CopyScreenToTextureLuminance(RenderTexture, TrailSize);
   ClearScreen();
+  ScissorToPicture();
   Begin2D();
   DrawImageSrcColor(RenderTexture, MakeColor(1, 1, 1, 0.99f), 0, 0, w, h);
   End2D();
+  StartRendering();
   DrawAtomModel();
   DrawLetterbox();
 }

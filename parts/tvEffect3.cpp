@@ -132,12 +132,14 @@ void RenderWaveFlight() {
   ClearScreen();
   const float p = Pulse(3, 0, 20000, static_cast<float>(PartTime));
   PaintHiddenTrail(p);
+  ScissorToPicture();
   EnableAlphaTest();
   glEnable(GL_FOG);
   SetupFog(White, 0, 0.1f, 1000, 3000);
   LightFromAbove();
   LookAtSwayingCentre(p);
   DrawLandscape();
+  StartRendering();
   WavePlane(PlaneMesh(), 3, 50, 10, static_cast<float>(PartTime));
   DrawTranslucentPlane();
   glDisable(GL_BLEND);
@@ -146,6 +148,7 @@ void RenderWaveFlight() {
 }
 
 void RenderWaveTop() {
+  ScissorToPicture();
   glDisable(GL_FOG);
   const float p = Pulse(10, 0, 20000, static_cast<float>(PartTime));
   Camera.Eye = MakeVector(0, 3000, 500);

@@ -76,6 +76,7 @@ void AimSlimeTargets(float p, float sineValue) {
 // far plane only takes effect from the next projection on.
 void RenderSlime() {
   DrawBackdrop();
+  StartRendering();
   FarPlane = 10000;
   AimSlimeTargets(Pulse(10, 0, 20000, static_cast<float>(PartTime)), SineValue);
   EaseMeshVertices(*SlimeBrush, *SlimeMesh, SlimeVertexCount, SlimeRot, SlimeScale, SlimeMove, 0.3f);
@@ -99,6 +100,7 @@ void RenderSlimeEcho() {
   RenderSlime();
   CopyScreenToTexture(RenderTexture, 512);
   ClearScreen();
+  ScissorToPicture();
   Begin2D();
   DrawImageTinted(RenderTexture, MakeColor(1, 1, 1, 0.9f), 0, 0, w, h);
   End2D();

@@ -234,6 +234,21 @@ void LeavePictureState() {
   SetPerspectiveProjection();
 }
 
+// The lower band's rows are 0 to 111, the upper band's 488 and up.
+constexpr GLint PictureFirstRow = 112;
+constexpr GLint UpperBandFirstRow = 488;
+
+// The scissor box in force before ScissorToPicture, while the scene is cut.
+bool PictureScissored = false;
+GLint SceneScissorBox[4];
+
+void EndPictureScissor() {
+  if (!PictureScissored) return;
+  PictureScissored = false;
+  glDisable(GL_SCISSOR_TEST);
+  glScissor(SceneScissorBox[0], SceneScissorBox[1], SceneScissorBox[2], SceneScissorBox[3]);
+}
+
 // The bands are opaque black on whole pixel rows: clearing those rows gives
 // the very pixels an opaque rectangle blends there, at a fraction of the
 // cost. The scissor and the clear colour are put back as they were.
@@ -244,9 +259,9 @@ void ClearBands(int width) {
   glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
   glEnable(GL_SCISSOR_TEST);
   glClearColor(0, 0, 0, 1);
-  glScissor(0, 0, width, 112);
+  glScissor(0, 0, width, PictureFirstRow);
   glClear(GL_COLOR_BUFFER_BIT);
-  glScissor(0, 488, width, 115);
+  glScissor(0, UpperBandFirstRow, width, 115);
   glClear(GL_COLOR_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
   glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
@@ -255,8 +270,18 @@ void ClearBands(int width) {
 
 }  // namespace
 
+// The bands hide about a third of the frame; a scene's fill there (a
+// full-window picture, the landscape, sprites) is work thrown away.
+void ScissorToPicture() {
+  if (!PictureScissored) glGetIntegerv(GL_SCISSOR_BOX, SceneScissorBox);
+  PictureScissored = true;
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, PictureFirstRow, MainWindow.Width, UpperBandFirstRow - PictureFirstRow);
+}
+
 void DrawLetterbox() {
   const float w = float(MainWindow.Width), h = float(MainWindow.Height);
+  EndPictureScissor();
   Begin2D();
   ClearBands(MainWindow.Width);
   glEnable(GL_BLEND);

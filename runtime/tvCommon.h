@@ -104,5 +104,12 @@ void SetRandomSeed(uint32_t seed);
 // ---- letterbox -----------------------------------------------------------------
 
 // Leaves blending on with (GL_SRC_COLOR, GL_ONE), lighting, depth testing and
-// texturing on and colour material off, whether or not the picture loaded.
+// texturing on and colour material off, whether or not the picture loaded;
+// the scissor as it was before ScissorToPicture.
 void DrawLetterbox();
+
+// Keeps what follows between the letterbox bands, whose rows DrawLetterbox
+// clears anyway: a scene that ends with the letterbox calls it once its
+// last clear and its last copy of the screen are done. Clears are cut to the
+// rows between the bands too until DrawLetterbox puts the scissor back.
+void ScissorToPicture();

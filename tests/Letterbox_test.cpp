@@ -1,5 +1,6 @@
 // Scene pieces the show's pictures do not reach: the letterbox without its
-// picture and the wave landscape with a material that blends.
+// picture, the scissor it puts back, and the wave landscape with a material
+// that blends.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -57,6 +58,21 @@ TEST(Letterbox, WithoutItsPictureFramesAndStateAreThoseOfABlackPicture) {
   }
   EXPECT_TRUE(frames[0] == frames[1]);
   EXPECT_EQ(states[0], states[1]);
+}
+
+// A scene cut to the rows between the bands hands on the scissor it found,
+// so that the next frame's clear and the parts without bands reach every row.
+TEST(Letterbox, PutsBackTheScissorTheSceneWasCutWith) {
+  OpenShowWindow();
+  glScissor(10, 20, 30, 40);
+  ScissorToPicture();
+  GLint box[4];
+  glGetIntegerv(GL_SCISSOR_BOX, box);
+  EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{0, 112, 800, 376}));
+  DrawLetterbox();
+  glGetIntegerv(GL_SCISSOR_BOX, box);
+  EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{10, 20, 30, 40}));
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
 }
 
 // A square over the middle of the view, lit only by an ambient light of
