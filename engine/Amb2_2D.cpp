@@ -478,15 +478,36 @@ void FreeTextureFont(TTextureFont& font) {
   font = TTextureFont{};
 }
 
-void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color) {
-  if (font.Texture == 0) return;
-  GLint bound = 0, mode = GL_MODULATE;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+namespace {
+
+// The flat block draws a coverage texture in its colour; what was bound and
+// the environment come back afterwards.
+struct TSavedTexture {
+  GLint Bound = 0, Mode = GL_MODULATE;
+};
+
+TSavedTexture BeginCoverage(uint32_t texture, const TColorRGBA& color) {
+  TSavedTexture saved;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &saved.Bound);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &saved.Mode);
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, font.Texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   SetColor(color);
+  return saved;
+}
+
+void EndCoverage(const TSavedTexture& saved) {
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, saved.Mode);
+  glBindTexture(GL_TEXTURE_2D, GLuint(saved.Bound));
+  glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace
+
+void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color) {
+  if (font.Texture == 0) return;
+  const TSavedTexture saved = BeginCoverage(font.Texture, color);
   const float texel = 1.0f / float(font.Size), baseline = float(CurrentWindow().Height - y);
   std::vector<float> quads;  // u, v, x, y for each corner
   float pen = float(x);
@@ -505,7 +526,47 @@ void FlatText(const TTextureFont& font, const std::string& text, int x, int y, c
   glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), quads.data() + 2);
   glDrawArrays(GL_QUADS, 0, GLsizei(quads.size() / 4));
   glPopClientAttrib();
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+  EndCoverage(saved);
+}
+
+void FillAlphaImage(TAlphaImage& image, int width, int height, const std::vector<uint8_t>& alpha) {
+  GLint bound = 0, alignment = 4;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (image.Texture == 0 || std::max(width, height) > image.Size) {
+    FreeAlphaImage(image);
+    image.Size = 1;
+    while (image.Size < std::max(width, height)) image.Size *= 2;
+    glGenTextures(1, &image.Texture);
+    glBindTexture(GL_TEXTURE_2D, image.Texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, image.Size, image.Size, 0, GL_ALPHA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  }
+  glBindTexture(GL_TEXTURE_2D, image.Texture);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+  image.Width = width;
+  image.Height = height;
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
   glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-  glDisable(GL_TEXTURE_2D);
+}
+
+void FlatAlphaImage(const TAlphaImage& image, const TColorRGBA& color, float x, float y) {
+  if (image.Texture == 0) return;
+  const TSavedTexture saved = BeginCoverage(image.Texture, color);
+  const float u = float(image.Width) / float(image.Size), v = float(image.Height) / float(image.Size);
+  const float w = float(image.Width), h = float(image.Height);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0), glVertex2f(x, y);
+  glTexCoord2f(u, 0), glVertex2f(x + w, y);
+  glTexCoord2f(u, v), glVertex2f(x + w, y + h);
+  glTexCoord2f(0, v), glVertex2f(x, y + h);
+  glEnd();
+  EndCoverage(saved);
+}
+
+void FreeAlphaImage(TAlphaImage& image) {
+  if (image.Texture != 0) glDeleteTextures(1, &image.Texture);
+  image = TAlphaImage{};
 }

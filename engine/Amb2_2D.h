@@ -64,6 +64,19 @@ void FreeTextureFont(TTextureFont& font);
 // Leaves the bound texture and the texture environment as they were.
 void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color);
 
+// A picture of coverage (one byte a pixel, rows bottom first) drawn in one
+// colour in the flat block: one quad where a shape of many thin parts would
+// cost the renderer one primitive each. Its texture is made on the first
+// fill and refilled after; the bound texture and environment stay.
+struct TAlphaImage {
+  uint32_t Texture = 0;
+  int Size = 0;  // of the square texture; the picture is its lower-left corner
+  int Width = 0, Height = 0;
+};
+void FillAlphaImage(TAlphaImage& image, int width, int height, const std::vector<uint8_t>& alpha);
+void FlatAlphaImage(const TAlphaImage& image, const TColorRGBA& color, float x, float y);
+void FreeAlphaImage(TAlphaImage& image);
+
 // A horizontal band of a picture, as fractions of its height from the bottom.
 struct TImageBand {
   float From = 0, To = 1;

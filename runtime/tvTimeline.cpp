@@ -63,6 +63,7 @@ struct TTimeline {
   std::string Notice;
   std::optional<TScheduleMoments> Recovered;
   TTextureFont Font;  // the overlay's face and size
+  TTimelineImages Images;
 };
 
 TTimeline timeline;
@@ -585,7 +586,7 @@ void TimelineAfterPart() {
 }
 
 void DrawTimeline() {
-  if (timeline.Open) DrawTimelineView(View(), timeline.Font);
+  if (timeline.Open) DrawTimelineView(View(), timeline.Font, timeline.Images);
 }
 
 bool TimelineIsOpen() { return timeline.Open; }
@@ -598,6 +599,8 @@ void EndTimeline() {
   if (timeline.Open) ShowPointer(false);
   if (timeline.Held != 0) glDeleteTextures(1, &timeline.Held);
   FreeTextureFont(timeline.Font);
+  FreeAlphaImage(timeline.Images.Overview);
+  FreeAlphaImage(timeline.Images.Lane);
   const bool asked = timeline.AskedAtStart;
   timeline = TTimeline{};
   timeline.AskedAtStart = asked;

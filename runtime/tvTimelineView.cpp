@@ -54,18 +54,21 @@ float PeakOver(const TTimelineView& view, double fromMs, double toMs) {
   return peak;
 }
 
-// One vertical line per column, centred on the box's middle.
+// One column of coverage per pixel, centred on the box's middle, drawn as one
+// picture: as many thin lines the renderer would set up one by one.
 template <typename ToMoment>
-void DrawWave(const TTimelineView& view, const TBox& box, ToMoment moment) {
-  std::vector<float> lines;
-  lines.reserve(size_t(box.Width) * 4);
-  const float middle = box.Y + box.Height / 2;
-  for (float x = box.X; x < box.X + box.Width; ++x) {
-    const float half = PeakOver(view, moment(x), moment(x + 1)) * (box.Height / 2 - 1);
+void DrawWave(const TTimelineView& view, const TBox& box, ToMoment moment, TAlphaImage& image) {
+  const int width = int(box.Width), height = int(box.Height);
+  std::vector<uint8_t> alpha(size_t(width) * size_t(height));
+  const float middle = float(height) / 2;
+  for (int x = 0; x < width; ++x) {
+    const float half = PeakOver(view, moment(box.X + float(x)), moment(box.X + float(x) + 1)) * (middle - 1);
     if (half < 0.5f) continue;
-    AddLine(lines, x + 0.5f, middle - half, x + 0.5f, middle + half);
+    const int from = std::max(0, int(std::lround(middle - half))), to = std::min(height, int(std::lround(middle + half)));
+    for (int y = from; y < to; ++y) alpha[size_t(y) * size_t(width) + size_t(x)] = 255;
   }
-  FlatSegments(WaveColour, lines);
+  FillAlphaImage(image, width, height, alpha);
+  FlatAlphaImage(image, WaveColour, box.X, box.Y);
 }
 
 void AddMark(std::vector<float>& lines, const TBox& box, float x) {
@@ -190,12 +193,12 @@ int MarkerAt(const TTimelineView& view, const TBox& box, float x) {
   return best;
 }
 
-void DrawTimelineView(const TTimelineView& view, const TTextureFont& font) {
+void DrawTimelineView(const TTimelineView& view, const TTextureFont& font, TTimelineImages& images) {
   BeginFlat2D();
   FlatRect(BandColour, BandBox.X, BandBox.Y, BandBox.Width, BandBox.Height);
   DrawLoopAndBookmarks(view);
-  DrawWave(view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); });
-  DrawWave(view, LaneBox, [&view](float x) { return LaneMoment(view, x); });
+  DrawWave(view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); }, images.Overview);
+  DrawWave(view, LaneBox, [&view](float x) { return LaneMoment(view, x); }, images.Lane);
   DrawGrid(view);
   DrawShortScenes(view);
   DrawMarkers(view, OverviewBox, false);

@@ -4,7 +4,8 @@
 // from the lower-left corner. Drawn in one flat block of the engine's 2D
 // layer, text included; the GL state is left as found.
 //
-// State: none; everything drawn comes in the view.
+// State: none; everything drawn comes in the view, the textures it fills
+// with the caller.
 #pragma once
 
 #include <array>
@@ -51,4 +52,8 @@ double LaneMoment(const TTimelineView& view, float x);
 // lane or in the overview.
 int MarkerAt(const TTimelineView& view, const TBox& box, float x);
 
-void DrawTimelineView(const TTimelineView& view, const TTextureFont& font);
+// The waveforms' pictures, refilled every frame (textures kept by the caller).
+struct TTimelineImages {
+  TAlphaImage Overview, Lane;
+};
+void DrawTimelineView(const TTimelineView& view, const TTextureFont& font, TTimelineImages& images);
