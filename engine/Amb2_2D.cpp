@@ -203,18 +203,29 @@ void SetPerspectiveProjection() { LoadPerspective(CurrentWindow().Width, Current
 
 // ---- fonts and text --------------------------------------------------------------
 
-uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
-  const GLuint base = glGenLists(FontGlyphCount);
-  CurrentFontBase = base;
+namespace {
+
+// The installed font that matches, open at that pixel height for `use`, or
+// null when none can be opened (the glyphs then come out empty).
+template <typename Use>
+void WithFontFace(const char* faceName, int height, bool bold, Use use) {
   const TFontFile file = MatchFontFile(FontPattern(faceName ? faceName : "", bold));
   FT_Library library = nullptr;
   FT_Face face = nullptr;
   if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&
       FT_New_Face(library, file.Path.c_str(), file.Index, &face) == 0)
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::max(height, 1)));
-  CompileGlyphLists(face, base);
+  use(face);
   if (face) FT_Done_Face(face);
   if (library) FT_Done_FreeType(library);
+}
+
+}  // namespace
+
+uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
+  const GLuint base = glGenLists(FontGlyphCount);
+  CurrentFontBase = base;
+  WithFontFace(faceName, height, bold, [base](FT_Face face) { CompileGlyphLists(face, base); });
   return base;
 }
 
@@ -458,16 +469,10 @@ void UploadAtlas(TTextureFont& font, std::vector<TGlyphPixels>& glyphs) {
 }  // namespace
 
 TTextureFont CreateTextureFont(const char* faceName, int height, bool bold) {
-  const TFontFile file = MatchFontFile(FontPattern(faceName ? faceName : "", bold));
-  FT_Library library = nullptr;
-  FT_Face face = nullptr;
-  if (FT_Init_FreeType(&library) == 0 && !file.Path.empty() &&
-      FT_New_Face(library, file.Path.c_str(), file.Index, &face) == 0)
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::max(height, 1)));
   std::vector<TGlyphPixels> glyphs;
-  for (int c = FirstGlyph; c <= LastGlyph; ++c) glyphs.push_back(RenderGlyph(face, (unsigned char)c));
-  if (face) FT_Done_Face(face);
-  if (library) FT_Done_FreeType(library);
+  WithFontFace(faceName, height, bold, [&glyphs](FT_Face face) {
+    for (int c = FirstGlyph; c <= LastGlyph; ++c) glyphs.push_back(RenderGlyph(face, (unsigned char)c));
+  });
   TTextureFont font;
   UploadAtlas(font, glyphs);
   return font;
