@@ -73,12 +73,13 @@ video: run-packages configure
 # the sanitizers and the fuzz targets, each of which then runs FUZZ_SECONDS on
 # its seed corpus (the data, the fixtures, the regressions); then the tests
 # that start threads run under ThreadSanitizer (sanitize-threads). Left to the
-# Release build: the long show runs (ShortShow plays every part instead) and
-# the generator's time budget, named whole so that no other test goes with them.
+# Release build: the long show runs (ShortShow plays every part instead), the
+# timeline's runs that only play (its saving and recovery runs stay), and the
+# generator's time budget, named whole so that no other test goes with them.
 # make fuzz runs the targets longer: make fuzz FUZZ_SECONDS=300.
 SAN_BUILD := build-san
 SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-SAN_SKIP := ^(WholeShow|Pictures|CaptureRun|DataGenerator|Installed)\.
+SAN_SKIP := ^((WholeShow|Pictures|CaptureRun|DataGenerator|Installed)\.|Timeline\.(AJump|SpacePause|TheMouse))
 FUZZ_TARGETS := $(shell sed -n "s/^\([^# ]*\) .*/\1/p" tests/fuzz/targets)
 FUZZ_SECONDS := 15
 
