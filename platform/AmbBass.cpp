@@ -92,17 +92,17 @@ void HaltAndFreePartial() {
   partialChunk = nullptr;
 }
 
-struct TOutputSpec {
+struct TOutputFormat {
   int Rate = 0, Channels = 0;
   Uint16 Format = 0;
   // Bytes of one frame: a sample for every channel.
   uint64_t FrameBytes() const { return uint64_t(SDL_AUDIO_BITSIZE(Format) / 8 * Channels); }
 };
 
-TOutputSpec OutputSpec() {
-  TOutputSpec spec;
-  if (!Mix_QuerySpec(&spec.Rate, &spec.Format, &spec.Channels)) return TOutputSpec{};
-  return spec;
+TOutputFormat OutputFormat() {
+  TOutputFormat output;
+  if (!Mix_QuerySpec(&output.Rate, &output.Format, &output.Channels)) return TOutputFormat{};
+  return output;
 }
 
 bool IsMusic(const std::string& fileName) {
@@ -140,9 +140,9 @@ uint32_t PlayMusicFrom(int32_t slot, uint32_t fromMs) {
   if (!chunk) return 0;
   HaltAndFreePartial();
   const uint32_t startTick = TickCount() - fromMs;
-  const TOutputSpec spec = OutputSpec();
-  const uint64_t offset = uint64_t(fromMs) * uint64_t(spec.Rate) / 1000 * spec.FrameBytes();
-  if (spec.Rate <= 0 || offset >= chunk->alen) {
+  const TOutputFormat output = OutputFormat();
+  const uint64_t offset = uint64_t(fromMs) * uint64_t(output.Rate) / 1000 * output.FrameBytes();
+  if (output.Rate <= 0 || offset >= chunk->alen) {
     // Past the end: silence, but the clock still tells where the music is.
     playStartTick = startTick;
     playStarted = true;
@@ -173,13 +173,13 @@ bool MusicPlaying() { return outputOpen && Mix_Playing(-1) > 0; }
 
 TMusicSamples MusicSamples(int32_t slot) {
   Mix_Chunk* chunk = SlotChunk(slot);
-  const TOutputSpec spec = OutputSpec();
-  if (!chunk || spec.Format != AUDIO_S16SYS || spec.Channels <= 0) return {};
+  const TOutputFormat output = OutputFormat();
+  if (!chunk || output.Format != AUDIO_S16SYS || output.Channels <= 0) return {};
   TMusicSamples music;
   music.Data = reinterpret_cast<const int16_t*>(chunk->abuf);
-  music.Frames = chunk->alen / spec.FrameBytes();
-  music.Rate = spec.Rate;
-  music.Channels = spec.Channels;
+  music.Frames = chunk->alen / output.FrameBytes();
+  music.Rate = output.Rate;
+  music.Channels = output.Channels;
   return music;
 }
 
