@@ -48,7 +48,7 @@ float PeakOver(const TTimelineView& view, double fromMs, double toMs) {
   const auto size = double(view.Peaks->size());
   if (last < 0 || first >= size) return 0;
   const size_t from = size_t(std::max(0.0, first));
-  const size_t to = size_t(std::clamp(std::ceil(last), first + 1, size));
+  const size_t to = size_t(std::min(std::max(std::ceil(last), first + 1), size));
   float peak = 0;
   for (size_t i = from; i < to; ++i) peak = std::max(peak, (*view.Peaks)[i]);
   return peak;
