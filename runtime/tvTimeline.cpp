@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 
+#include "Amb2Bytes.h"
 #include "Amb2_2D.h"
 #include "AmbBass.h"
 #include "AmbInput.h"
@@ -131,9 +132,9 @@ std::optional<TScheduleMoments> ReadRecovery() {
     timeline.Notice = name + " is not a table of 804 bytes: left alone";
     return std::nullopt;
   }
+  const TByteReader reader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   TScheduleMoments moments{};
-  for (size_t i = 0; i < moments.size(); ++i)
-    for (size_t b = 0; b < 4; ++b) moments[i] |= uint32_t(uint8_t(bytes[i * 4 + b])) << (8 * b);
+  for (size_t i = 0; i < moments.size(); ++i) moments[i] = reader.U32At(i * 4);
   return moments;
 }
 

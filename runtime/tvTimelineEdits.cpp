@@ -119,23 +119,20 @@ void TTimelineEdits::EndDrag() {
   if (moments_ != dragStart_) PushStep(dragStart_);
 }
 
-bool TTimelineEdits::Undo() {
+// Undo and redo are one move: the last step of one list becomes the moments,
+// the moments the last step of the other.
+bool TTimelineEdits::StepBack(std::vector<TScheduleMoments>& from, std::vector<TScheduleMoments>& to) {
   Settle();
-  if (undo_.empty()) return false;
-  redo_.push_back(moments_);
-  moments_ = undo_.back();
-  undo_.pop_back();
+  if (from.empty()) return false;
+  to.push_back(moments_);
+  moments_ = from.back();
+  from.pop_back();
   return true;
 }
 
-bool TTimelineEdits::Redo() {
-  Settle();
-  if (redo_.empty()) return false;
-  undo_.push_back(moments_);
-  moments_ = redo_.back();
-  redo_.pop_back();
-  return true;
-}
+bool TTimelineEdits::Undo() { return StepBack(undo_, redo_); }
+
+bool TTimelineEdits::Redo() { return StepBack(redo_, undo_); }
 
 bool TTimelineEdits::Modified() const { return moments_ != saved_; }
 

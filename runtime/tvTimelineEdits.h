@@ -70,6 +70,7 @@ class TTimelineEdits {
   uint32_t Clamped(int entry, int64_t moment) const;
   void Nudge(double deltaMs);
   void PushStep(const TScheduleMoments& before);
+  bool StepBack(std::vector<TScheduleMoments>& from, std::vector<TScheduleMoments>& to);
   // Ends the nudge run and closes an open drag.
   void Settle();
 
