@@ -293,6 +293,23 @@ void SwapRedBlue(uint8_t* pixels, size_t pixelCount) {
 
 static bool IsPowerOfTwo(uint16_t n) { return n != 0 && (n & (n - 1)) == 0; }
 
+std::vector<uint8_t> BgraTexels(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* rows) {
+  const size_t channels = format == TPixelFormat::RGBA ? 4 : 3;
+  const size_t stride = (size_t(width) * channels + 3) & ~size_t(3);
+  std::vector<uint8_t> texels(size_t(width) * height * 4);
+  uint8_t* out = texels.data();
+  for (size_t y = 0; y < height; ++y) {
+    const uint8_t* in = rows + y * stride;
+    for (size_t x = 0; x < width; ++x, in += channels, out += 4) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = channels == 4 ? in[3] : 255;
+    }
+  }
+  return texels;
+}
+
 // A linearly filtered texture only ever samples its level 0, so a picture
 // whose sides are powers of two is uploaded as level 0 alone: the same texels
 // without the memory (a third more) and the time of levels nothing reads.
@@ -305,14 +322,13 @@ uint32_t CreateTextureFiltered(uint16_t width, uint16_t height, TPixelFormat for
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-  const bool rgba = format == TPixelFormat::RGBA;
-  const GLint internalFormat = rgba ? GL_RGBA : 3;
-  const GLenum pixelFormat = rgba ? GL_RGBA : GL_RGB;
+  const GLint internalFormat = format == TPixelFormat::RGBA ? GL_RGBA : 3;
+  const std::vector<uint8_t> texels = BgraTexels(width, height, format, pixels);
   if (minFilter == GL_LINEAR && IsPowerOfTwo(width) && IsPowerOfTwo(height))
-    gluBuild2DMipmapLevels(GL_TEXTURE_2D, internalFormat, width, height, pixelFormat, GL_UNSIGNED_BYTE, 0, 0, 0,
-                           pixels);
+    gluBuild2DMipmapLevels(GL_TEXTURE_2D, internalFormat, width, height, GL_BGRA, GL_UNSIGNED_BYTE, 0, 0, 0,
+                           texels.data());
   else
-    gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, width, height, pixelFormat, GL_UNSIGNED_BYTE, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, width, height, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
   return texture;
 }
 

@@ -67,7 +67,12 @@ bool ImageFileExists(const std::string& fileName);
 // Reads the whole file; false when it cannot be opened, read or is too big.
 bool ReadImageFile(const std::string& fileName, std::vector<uint8_t>& bytes);
 
-// The upload sequence with the given GL_TEXTURE_MIN_FILTER.
+// Four bytes a texel in the order B, G, R, A (A 255 for an RGB picture) from
+// rows padded to 4 bytes: the layout Mesa's CPU renderer samples on its
+// shorter paths, where it keeps RGB pictures in another.
+std::vector<uint8_t> BgraTexels(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* rows);
+// The upload sequence with the given GL_TEXTURE_MIN_FILTER, the texels kept
+// as BgraTexels gives them.
 uint32_t CreateTextureFiltered(uint16_t width, uint16_t height, TPixelFormat format, const uint8_t* pixels,
                                int minFilter);
 using TTextureCreator = uint32_t (*)(uint16_t, uint16_t, TPixelFormat, const uint8_t*);

@@ -19,6 +19,7 @@
 
 #include "Amb2Fonts.h"
 #include "Amb2Materials.h"
+#include "AmbFrame.h"
 #include "Ambrel2.h"
 
 namespace {
@@ -172,6 +173,7 @@ std::vector<TImageBand> BandsAroundRuns(const std::vector<bool>& lit) {
 }
 
 void EndTexturedRect(bool disableBlend) {
+  EndQuadsWithoutDepth();
   SetPerspectiveProjection();
   if (disableBlend) glDisable(GL_BLEND);
   glEnable(GL_LIGHTING);
@@ -272,6 +274,13 @@ void DrawTextAtRaster(const char* text) {
 
 // ---- rectangles -------------------------------------------------------------------
 
+// The textured drawers turn depth testing off: their quads go to the frame
+// without its depth planes, once the rest of their state is set.
+static void StartQuads() {
+  SetOrthoProjection();
+  BeginQuadsWithoutDepth();
+}
+
 // The blended drawers differ in tint and blend function only; the tinted
 // picture alone also turns fog off.
 static void DrawBlendedImage(uint32_t texture, const TColorRGBA& color, GLenum source, GLenum destination, bool noFog,
@@ -279,7 +288,7 @@ static void DrawBlendedImage(uint32_t texture, const TColorRGBA& color, GLenum s
   BeginTexturedRect(texture, &color);
   EnableBlend(source, destination);
   if (noFog) glDisable(GL_FOG);
-  SetOrthoProjection();
+  StartQuads();
   TexturedQuad(x, y, w, h, 1);
   EndTexturedRect(true);
 }
@@ -298,7 +307,7 @@ void DrawImageBlended(uint32_t texture, float x, float y, float w, float h) {
 
 void DrawImage(uint32_t texture, float x, float y, float w, float h) {
   BeginTexturedRect(texture, nullptr);
-  SetOrthoProjection();
+  StartQuads();
   TexturedQuad(x, y, w, h, 1);
   EndTexturedRect(false);
 }
@@ -316,7 +325,7 @@ std::vector<TImageBand> LitBands(uint32_t texture) {
 
 void DrawImageBands(uint32_t texture, float x, float y, float w, float h, const std::vector<TImageBand>& bands) {
   BeginTexturedRect(texture, nullptr);
-  SetOrthoProjection();
+  StartQuads();
   for (const TImageBand& band : bands) TexturedBand(x, y, w, h, band);
   EndTexturedRect(false);
 }
@@ -326,7 +335,7 @@ void DrawImageBands(uint32_t texture, float x, float y, float w, float h, const 
 void DrawImageRotated(uint32_t texture, float x, float y, float w, float h, float angle, float repeat) {
   const TGLWindow& window = CurrentWindow();
   BeginTexturedRect(texture, &White);
-  SetOrthoProjection();
+  StartQuads();
   glTranslatef(window.Width * 0.5f, window.Height * 0.5f, 0);
   glRotatef(angle, 0, 0, 1);
   glTranslatef(window.Width * -0.5f, window.Height * -0.5f, 0);

@@ -3,8 +3,11 @@
 //
 // State: the framebuffer object, its colour texture and depth renderbuffer
 // (0 while there is none), the frame's size and row order, the fragment
-// program that presents it (0: presented by a blit). Leaves behind: the frame
-// bound from CreateFrame to DestroyFrame; the renderbuffer binding at 0.
+// program that presents it (0: presented by a blit), the second framebuffer
+// object over the same colour without depth, the program that modulates a
+// texel (0: none), whether a quad block has bound them. Leaves behind: the
+// frame bound from CreateFrame to DestroyFrame, and again after every quad
+// block; the renderbuffer binding at 0.
 #define GL_GLEXT_PROTOTYPES
 #include "AmbFrame.h"
 
@@ -20,6 +23,9 @@ GLuint frameBuffer = 0;
 GLuint colourTexture = 0;
 GLuint depthBuffer = 0;
 GLuint presentProgram = 0;
+GLuint depthlessBuffer = 0;
+GLuint modulateProgram = 0;
+bool modulating = false;
 int frameWidth = 0;
 int frameHeight = 0;
 bool rowsTopFirst = false;
@@ -51,6 +57,17 @@ constexpr const char* SampleFrame[] = {
     "MOV result.color.xyz, texel.zyxw;\n"
     "MOV result.color.w, 1.0;\n"
     "END\n"};
+
+// What the fixed pipeline computes for a texture modulated by the colour,
+// with fog and the colour sum off. Mesa's CPU renderer runs it, blended,
+// on a shorter path than the fixed pipeline's own program once the texels
+// are four-byte BGRA and no depth planes are bound.
+constexpr const char* ModulateTexel =
+    "!!ARBfp1.0\n"
+    "TEMP texel;\n"
+    "TEX texel, fragment.texcoord[0], texture[0], 2D;\n"
+    "MUL result.color, texel, fragment.color;\n"
+    "END\n";
 
 GLuint MakeRenderbuffer(GLenum format, int width, int height) {
   GLuint name = 0;
@@ -106,10 +123,41 @@ GLuint MakeProgram(const char* source) {
 void ReleaseFrame() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDeleteFramebuffers(1, &frameBuffer);
+  glDeleteFramebuffers(1, &depthlessBuffer);
   glDeleteTextures(1, &colourTexture);
   glDeleteRenderbuffers(1, &depthBuffer);
-  if (presentProgram != 0) arb.Delete(1, &presentProgram);
-  frameBuffer = colourTexture = depthBuffer = presentProgram = 0;
+  for (GLuint* program : {&presentProgram, &modulateProgram})
+    if (*program != 0) arb.Delete(1, program);
+  frameBuffer = depthlessBuffer = colourTexture = depthBuffer = presentProgram = modulateProgram = 0;
+  modulating = false;
+}
+
+// The frame's colour alone, rows stored the same way; 0 when the context
+// cannot complete it.
+GLuint MakeDepthlessBuffer(bool rowsTopFirst) {
+  GLuint name = 0;
+  glGenFramebuffers(1, &name);
+  glBindFramebuffer(GL_FRAMEBUFFER, name);
+  if (rowsTopFirst) glFramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_FLIP_Y_MESA, GL_TRUE);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture, 0);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+  if (!complete) glDeleteFramebuffers(1, &name);
+  return complete ? name : 0;
+}
+
+// The program gives the fixed pipeline's very pixels only when nothing but
+// the modulated texel reaches the colour, and only for textures without
+// alpha: with texel alpha below one, the renderer rounds the two paths'
+// blends apart by a unit or two.
+bool FixedPipelineModulates() {
+  GLint mode = 0, program = 0, alphaBits = 1;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+  arb.Get(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &program);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
+  return mode == GL_MODULATE && program == 0 && alphaBits == 0 && glIsEnabled(GL_TEXTURE_2D) &&
+         !glIsEnabled(GL_FOG) && !glIsEnabled(GL_FRAGMENT_PROGRAM_ARB) && !glIsEnabled(GL_LIGHTING) &&
+         !glIsEnabled(GL_COLOR_SUM);
 }
 
 // Whatever the program's drawing left switched on that would change the
@@ -238,7 +286,11 @@ bool CreateFrame(int width, int height, const TFrameSupport& support) {
   frameWidth = width;
   frameHeight = height;
   rowsTopFirst = support.RowsTopFirst;
-  if (FindProgramCalls(support.FindFragmentProgramCall)) presentProgram = PickPresentProgram();
+  depthlessBuffer = MakeDepthlessBuffer(support.RowsTopFirst);
+  if (FindProgramCalls(support.FindFragmentProgramCall)) {
+    presentProgram = PickPresentProgram();
+    modulateProgram = MakeProgram(ModulateTexel);
+  }
   // A fresh frame reads like a fresh window: the clear values are still GL's
   // own (black, the far plane) when the window is made.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -250,6 +302,22 @@ void DestroyFrame() {
 }
 
 bool HasFrame() { return frameBuffer != 0; }
+
+void BeginQuadsWithoutDepth() {
+  if (depthlessBuffer != 0) glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthlessBuffer);
+  modulating = modulateProgram != 0 && FixedPipelineModulates();
+  if (!modulating) return;
+  glEnable(GL_FRAGMENT_PROGRAM_ARB);
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, modulateProgram);
+}
+
+void EndQuadsWithoutDepth() {
+  if (depthlessBuffer != 0) glBindFramebuffer(GL_DRAW_FRAMEBUFFER, frameBuffer);
+  if (!modulating) return;
+  modulating = false;
+  arb.Bind(GL_FRAGMENT_PROGRAM_ARB, 0);
+  glDisable(GL_FRAGMENT_PROGRAM_ARB);
+}
 
 TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowHeight) {
   TFrameBox box;

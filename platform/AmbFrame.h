@@ -6,9 +6,11 @@
 // the window.
 //
 // State: the framebuffer object, its texture and renderbuffer, its size, the
-// program that presents it. Leaves behind: the frame bound for drawing and
-// reading from CreateFrame to DestroyFrame (PresentFrame binds it again
-// before it returns).
+// program that presents it, a second framebuffer object over the same
+// texture without depth and the program that modulates a texel. Leaves
+// behind: the frame bound for drawing and reading from CreateFrame to
+// DestroyFrame (PresentFrame and EndQuadsWithoutDepth bind it again before
+// they return).
 #pragma once
 
 // What the context offers the frame.
@@ -26,6 +28,16 @@ bool CreateFrame(int width, int height, const TFrameSupport& support);
 // Releases the frame and binds the window; needs the context still current.
 void DestroyFrame();
 bool HasFrame();
+
+// Around quads that neither test nor write depth (the 2D layer's pictures):
+// they are drawn into the frame's colour without its depth planes, and, where
+// the fixed pipeline would only modulate the texel by the colour, through a
+// program that does just that. Mesa's CPU renderer takes its shorter paths
+// for both; the pixels are the same. The end binds the frame again and puts
+// the program away. Without a frame, or without fragment programs, the
+// quads are drawn as they come.
+void BeginQuadsWithoutDepth();
+void EndQuadsWithoutDepth();
 
 // Where a frame lands in a window: the largest box of the frame's shape that
 // fits, centred (in whole pixels, origin at the lower-left corner).

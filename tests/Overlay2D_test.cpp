@@ -1,6 +1,7 @@
 // 2D drawing beyond what the show's frames exercise, read back from an
 // offscreen window: lit bands, rotated and tiled pictures, text, fonts, fog.
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,6 +11,7 @@
 #include "Amb2Env.h"
 #include "Amb2Textures.h"
 #include "Amb2_2D.h"
+#include "AmbFrame.h"
 #include "EngineSupport.h"
 
 namespace {
@@ -26,6 +28,14 @@ std::vector<uint8_t> WholeFrame() {
   std::vector<uint8_t> p(800 * 600 * 4);
   glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
   return p;
+}
+
+// The colour channels alone: the frame's alpha is never shown, copied or
+// read (the presentation and the copies drop it), and the renderer's two
+// paths may round a blended alpha differently.
+std::vector<uint8_t> Colours(std::vector<uint8_t> rgba) {
+  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0;
+  return rgba;
 }
 
 std::array<float, 16> Modelview() {
@@ -138,6 +148,76 @@ TEST_F(Overlay, TextRestoresLightingSkipsBytesOutsideTheFontAndFontsAreFreedWhol
   GLint alignment = 0;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   EXPECT_EQ(alignment, 4);
+}
+
+// The textured drawers send their quads past the depth planes and, where the
+// fixed pipeline only modulates, through a program: each picture must come
+// out as the fixed pipeline draws it into the frame with its depth planes
+// (fog included, which the program would lose), the depth must stay, and
+// the frame, the program state and the fog must be as before.
+TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
+  ASSERT_TRUE(HasFrame());
+  std::array<uint8_t, 16> texels{};
+  for (size_t i = 0; i < texels.size(); ++i) texels[i] = uint8_t(40 + 13 * i);
+  const uint32_t rgba = Picture(texels), rgb = CreateTextureFromPixels(2, 2, TPixelFormat::RGB, texels.data());
+  // A trail as the atom keeps it: the frame copied in grey.
+  ClearTo(0, 0, 0);
+  DrawImage(rgb, 0, 0, 64, 64);
+  const uint32_t grey = CreateEmptyTexture(64);
+  CopyScreenToTextureLuminance(grey, 64);
+  PrepareGL();
+  const TColorRGBA tint{0.9f, 0.6f, 0.3f, 0.7f};
+  const auto byHand = [&](uint32_t texture, GLenum source, GLenum destination) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glEnable(GL_BLEND);
+    glBlendFunc(source, destination);
+    glColor4f(tint.r, tint.g, tint.b, tint.a);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(0, 0);
+    glTexCoord2f(1, 0), glVertex2f(800, 0);
+    glTexCoord2f(1, 1), glVertex2f(800, 600);
+    glTexCoord2f(0, 1), glVertex2f(0, 600);
+    glEnd();
+    glPopAttrib();
+  };
+  const std::tuple<const char*, GLenum, GLenum, void (*)(uint32_t, const TColorRGBA&, float, float, float, float)>
+      drawers[] = {{"tinted", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, DrawImageTinted},
+                   {"source colour", GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, DrawImageSrcColor}};
+  GLint frameBefore = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &frameBefore);
+  for (bool fog : {false, true})
+    for (uint32_t texture : {rgba, rgb, grey})
+      for (const auto& [name, source, destination, draw] : drawers) {
+        const std::string what = std::string(name) + (texture == rgb ? ", RGB" : texture == grey ? ", grey" : ", RGBA") + (fog ? ", fog" : "");
+        std::vector<uint8_t> frames[2];
+        for (int pass : {0, 1}) {
+          ClearTo(0.3f, 0.2f, 0.5f);
+          glClearDepth(0.25);
+          glClear(GL_DEPTH_BUFFER_BIT);
+          // Linear fog from -1 to 2: two thirds of the picture at depth 0.
+          SetupFog(TColorRGBA{0.2f, 0.8f, 0.1f, 1}, 0, 0, -1, 2);
+          if (!fog) glDisable(GL_FOG);
+          if (pass == 1) {
+            draw(texture, tint, 0, 0, 800, 600);
+          } else {
+            if (draw == DrawImageTinted) glDisable(GL_FOG);  // as the tinted drawer does
+            byHand(texture, source, destination);
+          }
+          frames[pass] = WholeFrame();
+        }
+        EXPECT_TRUE(Colours(frames[1]) == Colours(frames[0])) << what;
+        float depth = 0;
+        glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        EXPECT_FLOAT_EQ(depth, 0.25f) << what;
+        GLint frameAfter = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &frameAfter);
+        EXPECT_TRUE(frameAfter == frameBefore && !glIsEnabled(GL_FRAGMENT_PROGRAM_ARB)) << what;
+        PrepareGL();
+      }
+  glClearDepth(1);
 }
 
 // The fog values themselves reach the picture test's part states; a mode
