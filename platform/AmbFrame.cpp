@@ -155,9 +155,8 @@ bool FixedPipelineModulates() {
   glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
   arb.Get(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &program);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
-  return mode == GL_MODULATE && program == 0 && alphaBits == 0 && glIsEnabled(GL_TEXTURE_2D) &&
-         !glIsEnabled(GL_FOG) && !glIsEnabled(GL_FRAGMENT_PROGRAM_ARB) && !glIsEnabled(GL_LIGHTING) &&
-         !glIsEnabled(GL_COLOR_SUM);
+  return mode == GL_MODULATE && program == 0 && alphaBits == 0 && glIsEnabled(GL_TEXTURE_2D) && !glIsEnabled(GL_FOG) &&
+         !glIsEnabled(GL_FRAGMENT_PROGRAM_ARB) && !glIsEnabled(GL_LIGHTING) && !glIsEnabled(GL_COLOR_SUM);
 }
 
 // Whatever the program's drawing left switched on that would change the

@@ -1,5 +1,6 @@
 // 2D drawing beyond what the show's frames exercise, read back from an
-// offscreen window: lit bands, rotated and tiled pictures, text, fonts, fog.
+// offscreen window: lit bands, rotated and tiled pictures, the pictures'
+// path past the depth planes, text, fonts, fog.
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <gtest/gtest.h>
@@ -154,7 +155,7 @@ TEST_F(Overlay, TextRestoresLightingSkipsBytesOutsideTheFontAndFontsAreFreedWhol
 // fixed pipeline only modulates, through a program: each picture must come
 // out as the fixed pipeline draws it into the frame with its depth planes
 // (fog included, which the program would lose), the depth must stay, and
-// the frame, the program state and the fog must be as before.
+// the frame and the program state must be as before.
 TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
   ASSERT_TRUE(HasFrame());
   std::array<uint8_t, 16> texels{};
@@ -188,10 +189,11 @@ TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
                    {"source colour", GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, DrawImageSrcColor}};
   GLint frameBefore = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &frameBefore);
+  const std::pair<uint32_t, const char*> textures[] = {{rgba, "RGBA"}, {rgb, "RGB"}, {grey, "grey"}};
   for (bool fog : {false, true})
-    for (uint32_t texture : {rgba, rgb, grey})
+    for (const auto& [texture, kind] : textures)
       for (const auto& [name, source, destination, draw] : drawers) {
-        const std::string what = std::string(name) + (texture == rgb ? ", RGB" : texture == grey ? ", grey" : ", RGBA") + (fog ? ", fog" : "");
+        const std::string what = std::string(name) + ", " + kind + (fog ? ", fog" : "");
         std::vector<uint8_t> frames[2];
         for (int pass : {0, 1}) {
           ClearTo(0.3f, 0.2f, 0.5f);
