@@ -2,10 +2,24 @@
 # menu entry, icons, metainfo and man pages, laid out by GNUInstallDirs
 # (cmake/TavixLayout.cmake), and a Debian package made by CPack from the
 # same rules.
-set(TAVIX_HOMEPAGE "https://tavix.example.org" CACHE STRING "Where the project is published (metainfo)")
+set(TAVIX_HOMEPAGE "" CACHE STRING "Where the project is published (metainfo, package); none when empty")
 set(TAVIX_ID org.tavix.Tavix)
 set(dist ${CMAKE_SOURCE_DIR}/dist)
 set(generated ${CMAKE_BINARY_DIR}/dist)
+
+# The homepage and the screenshot published beside it, only where there is one.
+set(TAVIX_HOMEPAGE_ELEMENTS "")
+if(TAVIX_HOMEPAGE)
+  string(CONCAT TAVIX_HOMEPAGE_ELEMENTS
+    "  <url type=\"homepage\">${TAVIX_HOMEPAGE}</url>\n"
+    "  <screenshots>\n"
+    "    <screenshot type=\"default\">\n"
+    "      <caption>One picture of every scene of the show</caption>\n"
+    "      <image>${TAVIX_HOMEPAGE}/docs/contact-sheet.png</image>\n"
+    "    </screenshot>\n"
+    "  </screenshots>\n")
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TAVIX_HOMEPAGE})
+endif()
 
 configure_file(${dist}/${TAVIX_ID}.metainfo.xml.in ${generated}/${TAVIX_ID}.metainfo.xml @ONLY)
 
@@ -49,7 +63,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # EGL and encodes video with ffmpeg.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libgl1, libglx-mesa0 | libglx-vendor")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libegl1, libegl-mesa0, ffmpeg")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TAVIX_HOMEPAGE})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time demo: animated 3D scenes over their music")
 file(READ ${dist}/package-description.txt CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_STRIP_FILES ON)

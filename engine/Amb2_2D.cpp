@@ -376,8 +376,8 @@ void BeginFlat2D() {
   glPushMatrix();
   glLoadIdentity();
   // Colour material off first: the colours set here must not reach the material.
-  for (GLenum off : {GL_COLOR_MATERIAL, GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_FOG, GL_ALPHA_TEST, GL_SCISSOR_TEST,
-                     GL_CULL_FACE})
+  for (GLenum off : {GL_COLOR_MATERIAL, GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_FOG, GL_ALPHA_TEST,
+                     GL_SCISSOR_TEST, GL_CULL_FACE})
     glDisable(off);
   EnableBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetOrthoProjection();
@@ -583,4 +583,62 @@ void FlatAlphaImage(const TAlphaImage& image, const TColorRGBA& color, float x, 
 void FreeAlphaImage(TAlphaImage& image) {
   if (image.Texture != 0) glDeleteTextures(1, &image.Texture);
   image = TAlphaImage{};
+}
+
+// ---- a copy of the frame -----------------------------------------------------------
+
+namespace {
+
+void FrameSizeInPixels(int& width, int& height) {
+  width = CurrentWindow().Width;
+  height = CurrentWindow().Height;
+  GetFrameSize(width, height);
+}
+
+}  // namespace
+
+void CopyFrame(TFrameCopy& copy) {
+  int width = 0, height = 0;
+  FrameSizeInPixels(width, height);
+  glPushAttrib(GL_TEXTURE_BIT);
+  if (copy.Texture == 0) glGenTextures(1, &copy.Texture);
+  glBindTexture(GL_TEXTURE_2D, copy.Texture);
+  if (copy.Width != width || copy.Height != height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    copy.Width = width;
+    copy.Height = height;
+  }
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+  glPopAttrib();
+}
+
+// Whatever the show left switched on that would change the copy's pixels is
+// off, and the copy is modulated by white: its texels as they were.
+void DrawFrameCopy(const TFrameCopy& copy) {
+  const TGLWindow& window = CurrentWindow();
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  Begin2D();
+  for (GLenum off :
+       {GL_BLEND, GL_FOG, GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T})
+    glDisable(off);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  BeginTexturedRect(copy.Texture, &White);
+  StartQuads();
+  TexturedQuad(0, 0, float(window.Width), float(window.Height), 1);
+  EndTexturedRect(false);
+  End2D();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
+}
+
+void FreeFrameCopy(TFrameCopy& copy) {
+  if (copy.Texture != 0) glDeleteTextures(1, &copy.Texture);
+  copy = TFrameCopy{};
 }

@@ -56,7 +56,7 @@ struct TTextureGlyph {
 };
 struct TTextureFont {
   uint32_t Texture = 0;
-  int Size = 0;  // of the square texture
+  int Size = 0;                       // of the square texture
   std::vector<TTextureGlyph> Glyphs;  // characters 32..127
 };
 TTextureFont CreateTextureFont(const char* faceName, int height, bool bold);
@@ -88,3 +88,17 @@ std::vector<TImageBand> LitBands(uint32_t texture);
 // DrawImage with only the given bands of the rectangle drawn: the same state
 // changes, and the same pixels where the rest would only add black.
 void DrawImageBands(uint32_t texture, float x, float y, float w, float h, const std::vector<TImageBand>& bands);
+
+// A copy of the whole frame, drawn back over it later texel for pixel (the
+// picture the timeline holds while the show is paused).
+struct TFrameCopy {
+  uint32_t Texture = 0;
+  int Width = 0, Height = 0;  // the frame's pixels when copied
+};
+// Copies the frame as it stands into the copy's texture, made or remade to
+// the frame's size; the bound texture stays.
+void CopyFrame(TFrameCopy& copy);
+// Draws the copy over the whole 2D area through the textured drawers;
+// every piece of GL state is left as it was found.
+void DrawFrameCopy(const TFrameCopy& copy);
+void FreeFrameCopy(TFrameCopy& copy);

@@ -2,10 +2,14 @@
 // the PC scan-code set 1 numbering, or a snapshot from an installed key source.
 //
 // State: the one device instance (Keyboard), the key source, whether the
-// window has the focus. Leaves nothing behind.
+// window has the focus, the presses noted since the last snapshot, and for a
+// key source the previous snapshot and each held key's next repeat. Leaves
+// nothing behind.
 #include "AINKeyboard.h"
 
 #include <SDL.h>
+
+#include "AmbSystem.h"
 
 TAINKeyboardDevice* Keyboard = nullptr;
 
@@ -13,6 +17,11 @@ namespace {
 
 KeySource keySource;
 bool windowFocused = true;
+TKeyPresses notedPresses;
+TKeyStates previousStates{};
+std::array<uint32_t, 256> nextRepeat{};
+constexpr uint32_t RepeatDelayMs = 400, RepeatEveryMs = 50;
+constexpr size_t PressesKept = 64;
 
 // Read while the window is out of focus: the states are not available.
 constexpr int32_t NotAcquired = int32_t(0x8007000C);
@@ -82,9 +91,28 @@ void SnapshotFromSdl(TKeyStates& states) {
   if (sdlStates[SDL_SCANCODE_LALT] || sdlStates[SDL_SCANCODE_RALT]) states[ScanCodeFromSdl(SDL_SCANCODE_RETURN)] = 0;
 }
 
+bool Held(const TKeyStates& states, uint8_t code) { return states[code] >= 0x80; }
+
+// A scripted keyboard presses a key when it goes down and repeats it while held.
+void PressesFromSnapshot(const TKeyStates& states, TKeyPresses& presses) {
+  const uint32_t now = TickCount();
+  const bool shift = Held(states, 0x2A) || Held(states, 0x36), control = Held(states, 0x1D) || Held(states, 0x9D);
+  for (int code = 0; code < 256; ++code) {
+    if (!Held(states, uint8_t(code))) continue;
+    const bool fresh = !Held(previousStates, uint8_t(code));
+    if (!fresh && int32_t(now - nextRepeat[size_t(code)]) < 0) continue;
+    nextRepeat[size_t(code)] = now + (fresh ? RepeatDelayMs : RepeatEveryMs);
+    presses.push_back(TKeyPress{uint8_t(code), shift, control, !fresh});
+  }
+  previousStates = states;
+}
+
 }  // namespace
 
-void SetKeySource(KeySource source) { keySource = std::move(source); }
+void SetKeySource(KeySource source) {
+  keySource = std::move(source);
+  previousStates.fill(0);
+}
 
 uint8_t ScanCodeFromSdl(int sdlScancode) {
   for (const TScanPair& pair : ScanPairs)
@@ -92,16 +120,33 @@ uint8_t ScanCodeFromSdl(int sdlScancode) {
   return 0;
 }
 
-int32_t TakeKeySnapshot(TKeyStates& states) {
+int32_t TakeKeySnapshot(TKeyStates& states, TKeyPresses& presses) {
   states.fill(0);
-  if (!windowFocused) return NotAcquired;
-  if (keySource)
+  presses.insert(presses.end(), notedPresses.begin(), notedPresses.end());
+  notedPresses.clear();
+  if (!windowFocused) {
+    presses.clear();
+    return NotAcquired;
+  }
+  if (keySource) {
     keySource(states);
-  else
+    PressesFromSnapshot(states, presses);
+  } else {
     SnapshotFromSdl(states);
+  }
+  // Nobody may be taking them (the show alone): only the newest are kept.
+  if (presses.size() > PressesKept) presses.erase(presses.begin(), presses.end() - PressesKept);
   return 0;
 }
 
-void NoteKeyboardFocus(bool focused) { windowFocused = focused; }
+void NoteKeyPress(int sdlScancode, bool shift, bool control, bool repeat) {
+  const uint8_t code = ScanCodeFromSdl(sdlScancode);
+  if (code != 0) notedPresses.push_back(TKeyPress{code, shift, control, repeat});
+}
+
+void NoteKeyboardFocus(bool focused) {
+  windowFocused = focused;
+  if (!focused) notedPresses.clear();
+}
 
 bool HasKeyboardFocus() { return windowFocused; }

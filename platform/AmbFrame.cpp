@@ -302,6 +302,13 @@ void DestroyFrame() {
 
 bool HasFrame() { return frameBuffer != 0; }
 
+bool GetFrameSize(int& width, int& height) {
+  if (frameBuffer == 0) return false;
+  width = frameWidth;
+  height = frameHeight;
+  return true;
+}
+
 void BeginQuadsWithoutDepth() {
   if (depthlessBuffer != 0) glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthlessBuffer);
   modulating = modulateProgram != 0 && FixedPipelineModulates();

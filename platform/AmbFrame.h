@@ -28,6 +28,8 @@ bool CreateFrame(int width, int height, const TFrameSupport& support);
 // Releases the frame and binds the window; needs the context still current.
 void DestroyFrame();
 bool HasFrame();
+// The frame's size; false, with nothing set, while there is no frame.
+bool GetFrameSize(int& width, int& height);
 
 // Around quads that neither test nor write depth (the 2D layer's pictures):
 // they are drawn into the frame's colour without its depth planes, and, where

@@ -33,13 +33,19 @@ void CreateKeyboard(const TGLWindow&) {
 
 int32_t PollKeyboard() {
   if (!Keyboard) return 0;
-  const int32_t result = TakeKeySnapshot(Keyboard->KeyStates);
+  const int32_t result = TakeKeySnapshot(Keyboard->KeyStates, Keyboard->Presses);
   // A stop signal ends the demo the way Escape does, in or out of focus.
   if (StopRequested()) Keyboard->KeyStates[DIK_ESCAPE] = 0x80;
   return result;
 }
 
 bool KeyDown(uint32_t keyCode) { return Keyboard && Keyboard->KeyStates[keyCode & 0xFF] >= 0x80; }
+
+TKeyPresses TakeKeyPresses() {
+  TKeyPresses presses;
+  if (Keyboard) presses.swap(Keyboard->Presses);
+  return presses;
+}
 
 uint8_t CharToScanCode(char c) {
   for (const TCharCode& entry : CharCodes)

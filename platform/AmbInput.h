@@ -6,12 +6,15 @@
 
 #include <cstdint>
 
-struct TGLWindow;
+#include "AINKeyboard.h"
 
 void CreateKeyboard(const TGLWindow& window);
 // Takes this frame's snapshot; Escape reads as held once a stop signal came.
 int32_t PollKeyboard();
 bool KeyDown(uint32_t keyCode);
+// The key presses the polls have seen since the last take (keys that went
+// down or repeated, in order), however short the frame; taken, they are gone.
+TKeyPresses TakeKeyPresses();
 // Scan code of a lower-case letter, digit, space, '.', ',' or '-'; 0 otherwise.
 uint8_t CharToScanCode(char c);
 void FreeKeyboard();

@@ -12,7 +12,6 @@
 
 #include "AINKeyboard.h"
 #include "AmbFrame.h"
-#include "Ambrel2.h"
 
 namespace {
 
@@ -27,9 +26,11 @@ int FramePixel(int windowPixel, int boxStart, int boxSize, int frameSize) {
   return int((2 * int64_t(inBox) + 1) * frameSize / (2 * int64_t(boxSize)));
 }
 
+// The program's one window is the one its context draws into.
+SDL_Window* ProgramWindow() { return SDL_GL_GetCurrentContext() ? SDL_GL_GetCurrentWindow() : nullptr; }
+
 void ReadSdlMouse(TMouseState& state) {
-  const TGLWindow& window = CurrentWindow();
-  SDL_Window* sdlWindow = static_cast<SDL_Window*>(window.Window);
+  SDL_Window* sdlWindow = ProgramWindow();
   if (!sdlWindow) return;
   int x = 0, y = 0, width = 0, height = 0;
   const Uint32 buttons = SDL_GetMouseState(&x, &y);
@@ -39,7 +40,10 @@ void ReadSdlMouse(TMouseState& state) {
   // The position is relative to whichever window has the pointer.
   if (SDL_GetMouseFocus() != sdlWindow) return;
   SDL_GetWindowSize(sdlWindow, &width, &height);
-  const TMouseState place = FramePointFromWindow(x, y, width, height, window.Width, window.Height);
+  // Without a frame the window is the frame's size.
+  int frameWidth = width, frameHeight = height;
+  GetFrameSize(frameWidth, frameHeight);
+  const TMouseState place = FramePointFromWindow(x, y, width, height, frameWidth, frameHeight);
   state.Inside = place.Inside;
   state.X = place.X;
   state.Y = place.Y;
@@ -67,7 +71,7 @@ void NoteMouseWheel(int notches) { pendingWheel += notches; }
 
 void ShowPointer(bool shown) {
   pointerWanted = shown;
-  SDL_Window* window = static_cast<SDL_Window*>(CurrentWindow().Window);
+  SDL_Window* window = ProgramWindow();
   if (!window) return;
   const bool fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
   SDL_ShowCursor(shown || !fullscreen ? SDL_ENABLE : SDL_DISABLE);

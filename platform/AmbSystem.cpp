@@ -1,13 +1,15 @@
 // The small system seams: tick source, message sink, the data-folder search,
-// where the files the program writes go, the stop signals, whole-file reading
-// and the way out after a fatal error.
+// where the files the program writes go and their safe replacement, the stop
+// signals, whole-file reading and the way out after a fatal error.
 //
-// State: the installed tick source and message sink (empty = real
-// behaviour), the stop flag and the signal handlers that were there before
-// TStopSignals. Leaves nothing behind.
+// State: the installed tick source, message sink and box shower (empty =
+// real behaviour), the stop flag and the signal handlers that were there
+// before TStopSignals, the replacement's hook. Leaves nothing behind.
 #include "AmbSystem.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,36 +22,14 @@
 #include <iterator>
 #include <vector>
 
-#include "Ambrel2.h"
-
 namespace {
 
 TickSource tickSource;
 MessageSink messageSink;
+MessageSink boxShower;
+ReplaceFileHook replaceHook = nullptr;
 volatile std::sig_atomic_t stopRequested = 0;
 struct sigaction previousInt, previousTerm;
-
-// A modal box needs a display; the offscreen and dummy drivers have none, and
-// under them a box would pop up on whatever X server happens to be around.
-bool DisplayCanShowBoxes() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver) driver = SDL_getenv("SDL_VIDEODRIVER");
-  if (!driver) return true;
-  return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-}
-
-void ShowMessageBox(const std::string& caption, const std::string& text) {
-  std::cerr << caption << ": " << text << std::endl;
-  if (!DisplayCanShowBoxes()) return;
-  const Uint32 icon = caption == "Error" ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_Window* window = static_cast<SDL_Window*>(CurrentWindow().Window);
-  const bool fullscreen = window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-  // Out of fullscreen and back the way Alt+Enter goes, so that the window
-  // covers the display again also where no window manager makes it.
-  if (fullscreen) ToggleFullscreen();
-  SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window);
-  if (fullscreen) ToggleFullscreen();
-}
 
 // The first signal asks; a second one ends the program at once.
 void NoteStopSignal(int) {
@@ -80,10 +60,13 @@ void ShowMessage(const std::string& caption, const std::string& text) {
     messageSink(caption, text);
     return;
   }
-  ShowMessageBox(caption, text);
+  std::cerr << caption << ": " << text << std::endl;
+  if (boxShower) boxShower(caption, text);
 }
 
 void SetMessageSink(MessageSink sink) { messageSink = std::move(sink); }
+
+void SetMessageBoxShower(MessageSink shower) { boxShower = std::move(shower); }
 
 std::vector<std::string> DataFolderCandidates() {
   std::vector<std::string> candidates{"data"};
@@ -158,4 +141,64 @@ void RestoreDisplay() {
   // SDL_Quit also leaves fullscreen and shows the cursor again.
   SDL_ShowCursor(SDL_ENABLE);
   SDL_Quit();
+}
+
+namespace {
+
+std::string FolderOf(const std::string& fileName) {
+  const size_t slash = fileName.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= size_t(written);
+  }
+  return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0;
+  return close(fd) == 0 && synced;
+}
+
+// The temporary file starts private; the file gets the usual mode.
+bool OpenUpMode(int fd) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return fchmod(fd, 0666 & ~mask) == 0;
+}
+
+// Writes, flushes and closes the temporary file; false on any failure.
+bool FillTemporary(int fd, const void* data, size_t size) {
+  const bool written = OpenUpMode(fd) && WriteAll(fd, static_cast<const uint8_t*>(data), size) && fsync(fd) == 0;
+  return close(fd) == 0 && written;
+}
+
+}  // namespace
+
+void SetReplaceFileHook(ReplaceFileHook hook) { replaceHook = hook; }
+
+void ReplaceFile(const std::string& fileName, const void* data, size_t size) {
+  std::error_code ignored;
+  // A user's own folder may not be there yet; if it cannot be made, mkstemp says so.
+  std::filesystem::create_directories(FolderOf(fileName), ignored);
+  std::string temporary = fileName + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) throw EFileError("Cannot create file " + fileName);
+  const bool filled = FillTemporary(fd, data, size);
+  if (filled && replaceHook) replaceHook(temporary);
+  if (!filled || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    unlink(temporary.c_str());
+    throw EFileError("Cannot write file " + fileName + ": " + reason);
+  }
+  if (!SyncFolder(FolderOf(fileName))) throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
 }

@@ -1,13 +1,14 @@
 // The small system seams of the program: the millisecond tick source, the
 // message sink for modal error boxes, the data-folder search, where written
-// files go, the stop asked for by a signal and the exception that ends the
-// program with a message.
+// files go and the one safe way they are written, the stop asked for by a
+// signal and the exception that ends the program with a message.
 //
 // State: the installed tick source and message sink (both default to the real
 // behaviour: SDL's tick counter and a modal box plus stderr); whether a stop
-// signal has arrived.
+// signal has arrived; the hook of the file replacement.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -45,6 +46,9 @@ void ShowMessage(const std::string& caption, const std::string& text);
 using MessageSink = std::function<void(const std::string& caption, const std::string& text)>;
 // Installs a replacement sink (tests record messages); empty restores the box.
 void SetMessageSink(MessageSink sink);
+// Without a sink the text goes to stderr and then to the box shower, which
+// the window unit installs (it knows the window the box belongs over).
+void SetMessageBoxShower(MessageSink shower);
 
 // The folders the demo's files are looked for in, first match wins: "data"
 // below the current folder, "data" beside the program (the build tree), the
@@ -84,3 +88,15 @@ bool StopRequested();
 // Reads a whole file into memory; throws EFileError "Cannot open file <name>"
 // when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& fileName);
+
+// Every file written for the user goes this one way: a fresh file beside the
+// target (its folders made first), written, flushed to disk and given the
+// usual mode, then renamed over the target and the folder synced, so that a
+// full disk or a crash never costs the previous file. Throws EFileError
+// "Cannot create file <name>" or "Cannot write file <name>: <reason>"; the
+// target is then as it was.
+void ReplaceFile(const std::string& fileName, const void* data, size_t size);
+// Called with the temporary file's name once it is complete on disk, just
+// before it replaces the target (tests stop the process there); nullptr: none.
+using ReplaceFileHook = void (*)(const std::string& temporaryFile);
+void SetReplaceFileHook(ReplaceFileHook hook);

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "AINKeyboard.h"
 #include "AmbFrame.h"
@@ -197,6 +198,27 @@ void MakeFrameOrDepthWindow(TGLWindow& window) {
   KeepWindowAtFrameSize(window, why);
 }
 
+// A modal box needs a display; the offscreen and dummy drivers have none, and
+// under them a box would pop up on whatever X server happens to be around.
+bool DisplayCanShowBoxes() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) driver = SDL_getenv("SDL_VIDEODRIVER");
+  if (!driver) return true;
+  return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+void ShowMessageBox(const std::string& caption, const std::string& text) {
+  if (!DisplayCanShowBoxes()) return;
+  const Uint32 icon = caption == "Error" ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+  SDL_Window* window = SdlWindow(currentWindow);
+  const bool fullscreen = window && IsFullscreen(window);
+  // Out of fullscreen and back the way Alt+Enter goes, so that the window
+  // covers the display again also where no window manager makes it.
+  if (fullscreen) ToggleFullscreen();
+  SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window);
+  if (fullscreen) ToggleFullscreen();
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -219,10 +241,21 @@ void HandleWheel(const SDL_MouseWheelEvent& event) {
   NoteMouseWheel(event.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.y : event.y);
 }
 
+// Alt+Enter switches the display; its Enter is no key press of the program's.
+void HandleKey(const SDL_KeyboardEvent& event) {
+  if (IsAltEnter(event)) {
+    ToggleFullscreen();
+    return;
+  }
+  const Uint16 mod = event.keysym.mod;
+  if ((mod & KMOD_ALT) == 0 || event.keysym.scancode != SDL_SCANCODE_RETURN)
+    NoteKeyPress(event.keysym.scancode, (mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0, event.repeat != 0);
+}
+
 void HandleEvent(const SDL_Event& event) {
   if (event.type == SDL_WINDOWEVENT) HandleWindowEvent(event.window);
   if (event.type == SDL_MOUSEWHEEL) HandleWheel(event.wheel);
-  if (event.type == SDL_KEYDOWN && IsAltEnter(event.key)) ToggleFullscreen();
+  if (event.type == SDL_KEYDOWN) HandleKey(event.key);
 }
 
 void Present(SDL_Window* window) {
@@ -244,6 +277,7 @@ TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const c
   window.Width = width;
   window.Height = height;
   window.Bits = bits;
+  SetMessageBoxShower(ShowMessageBox);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     ShowMessage("Error", "Failed to register the window class!");
     throw EProgramStop("Failed to register the window class!");

@@ -1,8 +1,9 @@
 // The main program: program order, the frame loop with the demo clock, the
 // part schedule and the operator keys, around the table of parts it is given.
 //
-// State: the tick at which the current part began and the demo-clock moment
-// the schedule began at. The frame state itself lives in tvCommon.
+// State: the tick at which the current part began, the demo-clock moment
+// the schedule began at, the hooks of the run and how far they moved the
+// clock back. The frame state itself lives in tvCommon.
 #include "Tavix.h"
 
 #include <GL/gl.h>
@@ -17,12 +18,19 @@
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "tvCommon.h"
-#include "tvTimeline.h"
 
 namespace {
 
 uint32_t partStartTick = 0;
 uint32_t scheduleBeganAt = 0;
+int64_t scheduleMovedBy = 0;
+TFrameHooks hooks;
+
+bool Asked(const std::function<bool()>& hook) { return hook && hook(); }
+
+void Tell(const std::function<void()>& hook) {
+  if (hook) hook();
+}
 
 void DrawMessageOverlay() {
   if (SyncLock >= 500) return;
@@ -33,29 +41,31 @@ void DrawMessageOverlay() {
   End2D();
 }
 
-// Parts -1 .. 10; part 11 ends the loop before anything is drawn.
+// Parts -1 .. 10; part 11 ends the loop before anything is drawn (unless
+// the hooks hold it).
 void RunFrame(const TPartTable& parts) {
   StartFrame();
   ClearScreen();
   UpdateFrameState();
   glDisable(GL_LIGHTING);
-  if (CurrentPart >= -1 && CurrentPart <= 10 && !TimelineDrawsHeldPicture()) {
-    parts.Drawers[size_t(CurrentPart + 1)]();
-    TimelineAfterPart();
+  if (CurrentPart >= FirstPart && CurrentPart <= LastPart && !Asked(hooks.DrawsInsteadOfPart)) {
+    parts.Drawers[size_t(CurrentPart - FirstPart)]();
+    Tell(hooks.PartDrawn);
   }
   UpdateSineClock();
   DrawMessageOverlay();
-  DrawTimeline();
+  Tell(hooks.DrawsOverFrame);
   PumpMessagesAndSwap(MainWindow);
 }
 
 }  // namespace
 
 void BeginSchedule() {
-  CurrentPart = -1;
+  CurrentPart = FirstPart;
   PartTime = 0;
   partStartTick = TickCount();
   scheduleBeganAt = partStartTick - StartTick;
+  scheduleMovedBy = 0;
 }
 
 void StartFrame() {
@@ -109,26 +119,30 @@ void HandleOperatorKeys() {
 }
 
 void UpdateFrameState() {
-  TimelineBeforeClock();
+  Tell(hooks.FrameBegins);
   AdvanceDemoClock(TickCount());
   UpdatePartTime(TickCount());
   PollKeyboard();
-  if (!TimelineTakesInput()) HandleOperatorKeys();
+  if (!Asked(hooks.TakesKeys)) HandleOperatorKeys();
   ++SyncLock;
 }
 
 void ShiftSchedule(uint32_t ms) {
   StartTick += ms;
   partStartTick += ms;
+  scheduleMovedBy += ms;
 }
+
+int64_t ScheduleMovedBy() { return scheduleMovedBy; }
 
 void RestartScheduleAt(uint32_t demoMs) {
   const uint32_t tick = TickCount();
+  scheduleMovedBy += int64_t(DemoTime) - int64_t(demoMs);
   StartTick = tick - demoMs;
   DemoTime = int32_t(demoMs);
   // An entry is due once the clock is past it, as NextPartDue has it.
   int32_t next = 0;
-  while (next < 12 && TimeSyncTable[size_t(next)] < demoMs) ++next;
+  while (next < ScheduleEntries && TimeSyncTable[size_t(next)] < demoMs) ++next;
   NextIndex = next;
   CurrentPart = next - 1;
   const uint32_t partBegan = next == 0 ? scheduleBeganAt : TimeSyncTable[size_t(next - 1)];
@@ -141,20 +155,22 @@ void UpdateSineClock() {
   SineValue = float(std::sin(double(SineClock) / 1000.0));
 }
 
-bool LoopShouldEnd() { return KeyDown(DIK_ESCAPE) || (CurrentPart == 11 && !TimelineIsOpen()); }
+bool LoopShouldEnd() { return KeyDown(DIK_ESCAPE) || (CurrentPart == EndPart && !Asked(hooks.HoldsEnd)); }
 
 void RunMainLoop(const TPartTable& parts) {
   while (!LoopShouldEnd()) RunFrame(parts);
 }
 
-int RunShow(const TPartTable& parts) {
+int RunShow(const TPartTable& parts, const TFrameHooks& frameHooks) {
   const TStopSignals stopSignals;
+  hooks = frameHooks;
   try {
     StartUp(parts);
     BeginSchedule();
-    BeginTimeline(parts);
+    if (hooks.ShowBegins) hooks.ShowBegins(parts);
     RunMainLoop(parts);
-    EndTimeline();
+    Tell(hooks.ProgramExits);
+    hooks = {};
     ShutDown();
     return 0;
   } catch (const EFileError& error) {
@@ -165,7 +181,8 @@ int RunShow(const TPartTable& parts) {
     // Anything else a loader lets through still ends with a message, not an abort.
     ShowMessage("Error", error.what());
   }
-  EndTimeline();
+  Tell(hooks.ProgramExits);
+  hooks = {};
   // The music may still be decoding on a thread of its own: it finishes
   // before SDL goes.
   FreeMusic();
@@ -173,7 +190,7 @@ int RunShow(const TPartTable& parts) {
   return 1;
 }
 
-int RunTavix(const TPartTable& parts, const std::string& dataFolder) {
+int RunTavix(const TPartTable& parts, const TFrameHooks& hooks, const std::string& dataFolder) {
   if (!EnterDataFolder(dataFolder)) return 2;
-  return RunShow(parts);
+  return RunShow(parts, hooks);
 }

@@ -6,15 +6,7 @@
 #include "tvCommon.h"
 
 #include <GL/gl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -23,7 +15,7 @@
 
 // ---- frame state ------------------------------------------------------------
 
-int32_t CurrentPart = -1;
+int32_t CurrentPart = FirstPart;
 int32_t DemoTime = 0;
 uint32_t StartTick = 0;
 uint32_t FrameDelta = 0;
@@ -60,54 +52,11 @@ uint32_t TexMarl = 0, TexTavix = 0, TexTesk = 0;
 
 // ---- time-sync table ----------------------------------------------------------
 
-std::array<uint32_t, TimeSyncEntries> TimeSyncTable{};
+TTimeSyncTable TimeSyncTable{};
+TTimeSyncTable TimeSyncInFile{};
+uint32_t TimeSyncSaveCount = 0;
 int32_t NextIndex = 0;
 int32_t PlotIndex = 0;
-
-namespace {
-
-constexpr size_t TableBytes = TimeSyncEntries * 4;
-TimeSyncSaveHook saveHook = nullptr;
-
-std::string FolderOf(const std::string& fileName) {
-  const size_t slash = fileName.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : fileName.substr(0, slash);
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= size_t(written);
-  }
-  return true;
-}
-
-bool SyncFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  return close(fd) == 0 && synced;
-}
-
-// The temporary file starts private; the table gets the usual file mode.
-bool OpenUpMode(int fd) {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return fchmod(fd, 0666 & ~mask) == 0;
-}
-
-// Writes, flushes and closes the temporary file; false on any failure.
-bool FillTemporary(int fd) {
-  const std::array<uint8_t, TableBytes> bytes = TimeSyncBytes(TimeSyncTable);
-  const bool written = OpenUpMode(fd) && WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
-  return close(fd) == 0 && written;
-}
-
-}  // namespace
 
 void ResetTimeSync() { NextIndex = 0; }
 
@@ -135,55 +84,27 @@ void SetTimeSyncEntry(int32_t index, uint32_t moment) {
   if (index >= 0 && index < TimeSyncEntries) TimeSyncTable[size_t(index)] = moment;
 }
 
-void SetTimeSyncSaveHook(TimeSyncSaveHook hook) { saveHook = hook; }
-
-// The table goes to a fresh file beside the target that replaces it only once
-// it is complete on disk: a full disk or a size limit never costs the old table.
 void SaveTimeSync(const std::string& fileName) {
-  std::error_code ignored;
-  // A user's own folder may not be there yet; if it cannot be made, mkstemp says so.
-  std::filesystem::create_directories(FolderOf(fileName), ignored);
-  std::string temporary = fileName + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) throw EFileError("Cannot create file " + fileName);
-  const bool filled = FillTemporary(fd);
-  if (filled && saveHook) saveHook(temporary);
-  if (!filled || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
-    unlink(temporary.c_str());
-    throw EFileError("Cannot write file " + fileName + ": " + reason);
-  }
-  if (!SyncFolder(FolderOf(fileName))) throw EFileError("Cannot write file " + fileName + ": " + std::strerror(errno));
+  const std::array<uint8_t, TimeSyncFileBytes> bytes = EncodeTimeSync(TimeSyncTable);
+  ReplaceFile(fileName, bytes.data(), bytes.size());
 }
 
 void SaveTimeSyncForUser() {
   const std::string fileName = UserFilePlace(TimeSyncFile).Write;
   SaveTimeSync(fileName);
+  TimeSyncInFile = TimeSyncTable;
+  ++TimeSyncSaveCount;
   if (fileName != TimeSyncFile) std::cout << "tavix: time-sync table saved to " << fileName << std::endl;
 }
 
 void LoadTimeSync(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) throw EFileError("Cannot open file " + fileName);
-  std::array<char, TableBytes> bytes{};
+  std::array<char, TimeSyncFileBytes> bytes{};
   in.read(bytes.data(), bytes.size());
   if (in.bad()) throw EFileError("Cannot open file " + fileName);
-  LoadTimeSyncBytes(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(in.gcount()));
-}
-
-void LoadTimeSyncBytes(const uint8_t* data, size_t size) {
-  if (size > TableBytes) size = TableBytes;
-  for (size_t i = 0; i < size; ++i) {
-    uint32_t& entry = TimeSyncTable[i / 4];
-    const unsigned shift = 8 * (i % 4);
-    entry = (entry & ~(0xFFu << shift)) | (uint32_t(data[i]) << shift);
-  }
-}
-
-std::array<uint8_t, TableBytes> TimeSyncBytes(const std::array<uint32_t, TimeSyncEntries>& table) {
-  std::array<uint8_t, TableBytes> bytes{};
-  for (size_t i = 0; i < TableBytes; ++i) bytes[i] = uint8_t(table[i / 4] >> (8 * (i % 4)));
-  return bytes;
+  DecodeTimeSyncInto(TimeSyncTable, reinterpret_cast<const uint8_t*>(bytes.data()), size_t(in.gcount()));
+  TimeSyncInFile = TimeSyncTable;
 }
 
 // ---- random numbers ------------------------------------------------------------

@@ -15,6 +15,7 @@
 
 #include "Amb2Classes.h"
 #include "Amb2Env.h"
+#include "Amb2TimeSync.h"
 #include "Ambrel2.h"
 
 // ---- frame state ------------------------------------------------------------
@@ -25,15 +26,15 @@ struct TCamera {
   TVector Eye;
 };
 
-extern int32_t CurrentPart;   // -1 .. 11
-extern int32_t DemoTime;      // ms on the demo clock
-extern uint32_t StartTick;    // tick count at the demo clock's zero
-extern uint32_t FrameDelta;   // ms, unsigned difference
-extern float FrameStep;       // FrameDelta / 3, at most 10
-extern uint32_t PartTime;     // ms since the current part began
-extern int32_t SyncLock;      // frames since the last operator action
+extern int32_t CurrentPart;  // -1 .. 11
+extern int32_t DemoTime;     // ms on the demo clock
+extern uint32_t StartTick;   // tick count at the demo clock's zero
+extern uint32_t FrameDelta;  // ms, unsigned difference
+extern float FrameStep;      // FrameDelta / 3, at most 10
+extern uint32_t PartTime;    // ms since the current part began
+extern int32_t SyncLock;     // frames since the last operator action
 extern std::string OverlayText;
-extern uint32_t ShakeStart;   // part time of the last test shake, 0 = none
+extern uint32_t ShakeStart;  // part time of the last test shake, 0 = none
 extern float SineClock;
 extern float SineValue;
 extern TCamera Camera;
@@ -53,9 +54,8 @@ extern std::unique_ptr<TAmbEnv> EnvObject;          // "env.abr"
 extern std::unique_ptr<TAmbBrush> HelixBrush;       // "helix.3ds"
 extern std::unique_ptr<TAmbBrush> StarBrush;        // "star.3ds"
 
-extern uint32_t TexClouds2, TexChrome, TexLogo, TexChrome2, TexSilver, TexLiteGrass, TexGrass,
-    TexVelkrona, TexTavixM, TexSol, TexSunset, TexSunset2, TexPurep, TexGalaxy, TexWsTavix,
-    TexKulehore, TexLyn, TexPresents, TexCr1, TexCr2;
+extern uint32_t TexClouds2, TexChrome, TexLogo, TexChrome2, TexSilver, TexLiteGrass, TexGrass, TexVelkrona, TexTavixM,
+    TexSol, TexSunset, TexSunset2, TexPurep, TexGalaxy, TexWsTavix, TexKulehore, TexLyn, TexPresents, TexCr1, TexCr2;
 extern std::array<uint32_t, 4> TexG;  // "g1.tga" .. "g4.tga"
 extern uint32_t SlimeBackdrop;        // "stjerne.jpg", the slime parts' backdrop
 // Loaded by SetupImages.
@@ -63,8 +63,11 @@ extern uint32_t TexMarl, TexTavix, TexTesk;
 
 // ---- time-sync table ----------------------------------------------------------
 
-constexpr int TimeSyncEntries = 201;
-extern std::array<uint32_t, TimeSyncEntries> TimeSyncTable;
+extern TTimeSyncTable TimeSyncTable;
+// The table as its file holds it: as last loaded, or saved by S; and how
+// many saves of S there have been.
+extern TTimeSyncTable TimeSyncInFile;
+extern uint32_t TimeSyncSaveCount;
 extern int32_t NextIndex;
 extern int32_t PlotIndex;
 
@@ -76,7 +79,7 @@ bool PlotTimeSync();
 void ClearTimeSync();
 // One entry set to a moment (the timeline's edits); indices outside the table are ignored.
 void SetTimeSyncEntry(int32_t index, uint32_t moment);
-// Creates the folders leading to the file when they are missing.
+// Replaces the file safely (ReplaceFile), creating the folders leading to it.
 void SaveTimeSync(const std::string& fileName);
 void LoadTimeSync(const std::string& fileName);
 // The table's own file; read from and saved to by the rule of UserFilePlace
@@ -85,14 +88,6 @@ inline const std::string TimeSyncFile = "timesync.dat";
 // The save of the S key, into UserFilePlace(TimeSyncFile).Write; a save outside
 // the data folder says where it went on stdout.
 void SaveTimeSyncForUser();
-// Copies up to 804 bytes into the table from its first byte (pure part of the load).
-void LoadTimeSyncBytes(const uint8_t* data, size_t size);
-// The file image of a table: each entry little-endian, 804 bytes (pure part of the save).
-std::array<uint8_t, TimeSyncEntries * 4> TimeSyncBytes(const std::array<uint32_t, TimeSyncEntries>& table);
-// Called with the temporary file's name once a save has written, flushed and
-// closed it, just before it replaces the table (tests stop the process there).
-using TimeSyncSaveHook = void (*)(const std::string& temporaryFile);
-void SetTimeSyncSaveHook(TimeSyncSaveHook hook);
 
 // ---- random numbers ------------------------------------------------------------
 

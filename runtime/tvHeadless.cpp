@@ -18,7 +18,6 @@
 #include "AmbSystem.h"
 #include "Tavix.h"
 #include "tvCommon.h"
-#include "tvTimeline.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ constexpr TKeyName KeyNames[] = {
 
 // Scripts run on the demo clock as it would be without the timeline's pauses and jumps.
 void HoldScriptedKeys(const THeadlessOptions& options, TKeyStates& states) {
-  const int64_t now = int64_t(DemoTime) + TimelineClockShift();
+  const int64_t now = int64_t(DemoTime) + ScheduleMovedBy();
   for (const TScriptedKey& key : options.Keys)
     if (now >= key.FromMs && now < key.ToMs) states[key.ScanCode] = 0x80;
   if (options.EndRequested && options.EndRequested()) states[DIK_ESCAPE] = 0x80;
@@ -103,7 +102,7 @@ THeadlessResult RunHeadless(const TPartTable& parts, const THeadlessOptions& opt
     return result;
   }
   InstallSeams(options, result, tick);
-  result.ExitCode = RunShow(parts);
+  result.ExitCode = RunShow(parts, options.Hooks);
   RemoveSeams();
   if (!startFolder.empty() && chdir(startFolder.c_str()) != 0) result.ExitCode = 1;
   return result;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Ambrel2.h"
+#include "Tavix.h"
 #include "tvLoading.h"
 
 struct TScriptedKey {
@@ -28,6 +29,8 @@ struct THeadlessOptions {
   uint32_t FramesPerSecond = 0;
   uint32_t FirstTick = 1000;  // virtual tick count at start
   std::vector<TScriptedKey> Keys;
+  // The frame loop's companion (the timeline), none by default.
+  TFrameHooks Hooks;
   // Called for every presented frame (wait screen and loading frames too).
   std::function<void(const TGLWindow& window)> OnFrame;
   // Called once each of those frames is presented into the window.

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Amb2TimeSync.h"
+
 extern uint32_t LoadingPicture;
 
 // The parts as the program is given them: the scene set-ups under their
@@ -24,8 +26,8 @@ struct TSetupStep {
 using TPartDrawer = void (*)();
 struct TPartTable {
   std::vector<TSetupStep> Setups;
-  std::array<TPartDrawer, 12> Drawers;
-  std::array<const char*, 12> Names;
+  std::array<TPartDrawer, PartCount> Drawers;  // parts FirstPart .. LastPart
+  std::array<const char*, PartCount> Names;
 };
 
 void StartUp(const TPartTable& parts);

@@ -74,7 +74,8 @@ Keys:
 Timeline keys (while it is open the keys above rest, but Escape):
   Up, Down       select the previous or next entry (entry N starts scene N)
   Left, Right    move the entry by one frame (1/60 s); with Shift by 10 ms,
-                 with Ctrl to the previous or next line of the beat grid
+                 with Ctrl by one step of the beat grid (the entry keeps its
+                 distance to the grid; G snaps it onto a line)
   G              snap the entry to the nearest grid line
   Return         move the entry to the playhead
   Ctrl+Z, Ctrl+Y undo, redo (Ctrl+Shift+Z redoes too)
@@ -89,8 +90,9 @@ Timeline keys (while it is open the keys above rest, but Escape):
   E              the tempo and grid found in the music again
   S              save timesync.dat (and the timeline's own timeline.txt)
   R              restore edits that were not saved when the demo last ended
-  Mouse          click a marker to select it, drag it in the lower lane,
-                 click the overview to jump there, wheel to zoom the lane
+  Mouse          click a marker to select it, drag it in the lane (the
+                 upper strip), click the whole song's strip below it to jump
+                 there, turn the wheel over the lane to zoom it
 
 S saves timesync.dat into the data folder. When that folder cannot be
 written, S saves to $XDG_DATA_HOME/tavix/timesync.dat (by default

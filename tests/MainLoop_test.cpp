@@ -202,7 +202,7 @@ TEST_F(TimeSync, ASaveKilledBeforeTheSwapKeepsTheOldTable) {
   WriteBytes(table, old);
   const pid_t child = fork();
   if (child == 0) {
-    SetTimeSyncSaveHook([](const std::string&) { raise(SIGKILL); });
+    SetReplaceFileHook([](const std::string&) { raise(SIGKILL); });
     SaveTimeSync(table);
     _exit(0);
   }

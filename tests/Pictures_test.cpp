@@ -12,13 +12,14 @@
 #include <map>
 #include <set>
 
+#include "AmbInput.h"
 #include "CaptureImage.h"
 #include "FrameGrab.h"
 #include "ShortSchedule.h"
 #include "ShowFrames.h"
-#include "AmbInput.h"
 #include "tvCommon.h"
 #include "tvHeadless.h"
+#include "tvTimeline.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ TShowRecord PlayAndCapture() {
   options.DataDir = data.Folder();
   options.FramesPerSecond = 60;
   options.Keys = {{DIK_F2, TimelineOpenMs, TimelineOpenMs + 17}, {DIK_F2, TimelineClosedMs, TimelineClosedMs + 17}};
+  options.Hooks = TimelineHooks(false);
   options.OnFrame = [&](const TGLWindow& window) {
     const auto keep = [&](const std::string& name) { frames[name] = ReadFrame(window.Width, window.Height); };
     for (uint64_t wanted : StartUpFrames)
@@ -85,7 +87,8 @@ TShowRecord PlayAndCapture() {
         if (CurrentPart == part) keep("first-part-" + std::to_string(part));
     if (DemoTime >= TimelineShotMs && !frames.count("timeline-open")) keep("timeline-open");
     if (DemoTime != 0) lastPart = CurrentPart;
-    if (DemoTime != 0 && CurrentPart >= -1 && CurrentPart <= 10) record.GlState[CurrentPart] = GlStateLine();
+    if (DemoTime != 0 && CurrentPart >= FirstPart && CurrentPart <= LastPart)
+      record.GlState[CurrentPart] = GlStateLine();
     ++index;
   };
   const TShowRun run = PlayShow(options);

@@ -29,9 +29,9 @@ std::string Presses(const std::vector<std::string>& keys) {
 }
 
 std::vector<uint8_t> TableBytes(const std::vector<uint32_t>& moments) {
-  std::array<uint32_t, TimeSyncEntries> table{};
+  TTimeSyncTable table{};
   std::copy(moments.begin(), moments.end(), table.begin());
-  const auto bytes = TimeSyncBytes(table);
+  const auto bytes = EncodeTimeSync(table);
   return {bytes.begin(), bytes.end()};
 }
 
@@ -47,6 +47,7 @@ struct TEditedShow {
     options.FramesPerSecond = 60;
     options.Keys = ParseKeyScript(script, "script", 1000.0 / 60);
     options.OnFrame = onFrame;
+    options.Hooks = TimelineHooks(false);
     return PlayShow(options);
   }
   const TDemoData data;
@@ -100,7 +101,7 @@ TEST(Timeline, AJumpStartsThePartAtItsEntryAsTheSchedule) {
     if (CurrentPart != 1 || !first.Pixels.empty()) return;
     first = ReadFrame(window.Width, window.Height);
     partTime = PartTime;
-    scriptClock = DemoTime + TimelineClockShift();
+    scriptClock = DemoTime + ScheduleMovedBy();
   });
   EXPECT_EQ(partTime, 0u);
   // J at 5150 jumped to 9000: the entry at 11000 came 2 s after the key.
@@ -121,7 +122,7 @@ TEST(Timeline, SpacePausesPictureClockAndMusicTogether) {
   std::set<int32_t> pausedClocks;
   std::vector<int32_t> musicAt;
   show.Play(Presses({"F2", "Space"}) + "Space 6000\nEscape 6200\n", [&](const TGLWindow& window) {
-    const int64_t script = DemoTime + TimelineClockShift();
+    const int64_t script = DemoTime + ScheduleMovedBy();
     uint32_t tick = 0;
     if ((script < 5050 || script > 6050) && MusicStartTick(tick)) musicAt.push_back(int32_t(tick - StartTick));
     if (script < 5120 || script > 5950) return;
@@ -143,16 +144,17 @@ TEST(Timeline, TheMouseDragsAMarkerAndClicksTheOverviewToJump) {
   int32_t clockAfterClick = INT32_MAX;
   bool installed = false;
   show.Play(Presses({"F2", "Down", "j", "Space"}) + "s 5600\nEscape 5900\n", [&](const TGLWindow&) {
-    if (!installed) SetMouseSource([&](TMouseState& mouse) {
-      const int64_t script = DemoTime + TimelineClockShift();
-      const int marker = int(std::lround(10 + 780 * ((11000.0 - DemoTime) / 6000 + 0.5)));
-      mouse.Inside = true;
-      mouse.Left = (script >= 5300 && script < 5500) || (script >= 5700 && script < 5720);
-      mouse.X = script < 5400 ? marker : script < 5650 ? marker + 78 : 10;
-      mouse.Y = script < 5650 ? 98 : 30;
-    });
+    if (!installed)
+      SetMouseSource([&](TMouseState& mouse) {
+        const int64_t script = DemoTime + ScheduleMovedBy();
+        const int marker = int(std::lround(10 + 780 * ((11000.0 - DemoTime) / 6000 + 0.5)));
+        mouse.Inside = true;
+        mouse.Left = (script >= 5300 && script < 5500) || (script >= 5700 && script < 5720);
+        mouse.X = script < 5400 ? marker : script < 5650 ? marker + 78 : 10;
+        mouse.Y = script < 5650 ? 98 : 30;
+      });
     installed = true;
-    if (DemoTime + TimelineClockShift() > 5720) clockAfterClick = std::min(clockAfterClick, DemoTime);
+    if (DemoTime + ScheduleMovedBy() > 5720) clockAfterClick = std::min(clockAfterClick, DemoTime);
   });
   std::vector<uint32_t> expected = show.moments;
   expected[1] += 600;

@@ -130,7 +130,7 @@ TReaderOutcome RunJpg(const uint8_t* data, size_t size) {
 
 TReaderOutcome RunTimeSync(const uint8_t* data, size_t size) {
   TimeSyncTable.fill(0);
-  LoadTimeSyncBytes(data, size);
+  DecodeTimeSyncInto(TimeSyncTable, data, size);
   const size_t covered = std::min(size, TimeSyncTable.size() * 4);
   for (size_t i = 0; i < covered; ++i)
     Require(uint8_t(TimeSyncTable[i / 4] >> (8 * (i % 4))) == data[i], "timesync: entry differs from its bytes");

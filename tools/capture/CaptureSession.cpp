@@ -13,6 +13,7 @@
 #include "AmbSystem.h"
 #include "FrameGrab.h"
 #include "tvCommon.h"
+#include "tvTimeline.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ std::string TimeLeftText(double demoMsDone, double demoMsLeft, double secondsSpe
   return text;
 }
 
-bool IsPart(int32_t part) { return part >= -1 && part <= 10; }
+bool IsPart(int32_t part) { return part >= FirstPart && part <= LastPart; }
 
 bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick) {
   // The first wait frame also carries the making of the window, which counts.
@@ -61,6 +62,8 @@ THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys
   headless.FramesPerSecond = options_.Fps;
   if (!options_.AtMoments.empty()) keys.push_back(TScriptedKey{DIK_ESCAPE, options_.AtMoments.back(), INT32_MAX});
   headless.Keys = std::move(keys);
+  // Key scripts press the timeline's keys too.
+  headless.Hooks = TimelineHooks(false);
   headless.OnFrame = [this](const TGLWindow&) { OnFrame(); };
   if (options_.Bench) headless.OnPresented = [this] { OnPresented(); };
   headless.OnContextEnd = [this] { OnContextEnd(); };
@@ -171,7 +174,7 @@ double TCaptureSession::StartUpMs() const {
 // part 11 (as loaded; the operator's keys can change it on the way).
 std::string TCaptureSession::TimeLeft(std::chrono::steady_clock::time_point now) const {
   if (showStartDemoTime_ < 0) return "";
-  const double end = options_.AtMoments.empty() ? double(TimeSyncTable[11]) : double(options_.AtMoments.back());
+  const double end = options_.AtMoments.empty() ? double(TimeSyncTable[EndPart]) : double(options_.AtMoments.back());
   return TimeLeftText(double(DemoTime - showStartDemoTime_), end - double(DemoTime),
                       std::chrono::duration<double>(now - showStarted_).count());
 }

@@ -17,9 +17,9 @@ namespace {
 constexpr uint32_t TitleUntilMs = 8000;
 
 void WriteTable(const fs::path& fileName, const std::vector<uint32_t>& moments) {
-  std::array<uint32_t, TimeSyncEntries> table{};
+  TTimeSyncTable table{};
   std::copy_n(moments.begin(), std::min(moments.size(), table.size()), table.begin());
-  const auto bytes = TimeSyncBytes(table);
+  const auto bytes = EncodeTimeSync(table);
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())) || !out.flush())
     throw ECaptureSetup("Cannot write the short schedule's table " + fileName.string());
@@ -29,7 +29,7 @@ void WriteTable(const fs::path& fileName, const std::vector<uint32_t>& moments) 
 
 std::vector<uint32_t> ShortScheduleMoments(uint32_t partMs) {
   std::vector<uint32_t> moments;
-  for (uint32_t part = 0; part <= 11; ++part) moments.push_back(TitleUntilMs + part * partMs);
+  for (uint32_t part = 0; part <= uint32_t(EndPart); ++part) moments.push_back(TitleUntilMs + part * partMs);
   return moments;
 }
 

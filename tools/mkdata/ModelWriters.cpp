@@ -65,9 +65,3 @@ TBytes EncodeMaterial(const Material& material) {
   out.Color(material.Color).Color(material.BlendColor).U8(material.AlphaBlend ? 1 : 0).Name(material.TextureName);
   return out.Bytes;
 }
-
-TBytes EncodeTimeSync(const TTimeSyncTable& table) {
-  TByteWriter out;
-  for (uint32_t entry : table) out.U32(entry);
-  return out.Bytes;
-}

@@ -6,7 +6,6 @@
 // State: none.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,9 +24,6 @@ using TModel = std::vector<T3DSMesh>;
 // A textured material (mode 1) in white, as the generated files all start.
 Material TexturedMaterial(const std::string& textureName);
 
-constexpr int TimeSyncEntries = 201;
-using TTimeSyncTable = std::array<uint32_t, TimeSyncEntries>;
-
 // One material file name per mesh.
 TBytes EncodeBrushFile(const TModel& model, const std::vector<std::string>& materialFiles);
 // The record the engine reads back (Amb2Classes.h); each mesh's vertex count
@@ -36,4 +32,3 @@ TBytes EncodeAniBrushFile(const TAniFile& model);
 // The fields ParseMaterial reads, in file order; the stored texture handle
 // is always 0 so that the engine loads the texture.
 TBytes EncodeMaterial(const Material& material);
-TBytes EncodeTimeSync(const TTimeSyncTable& table);

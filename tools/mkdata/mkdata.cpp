@@ -6,12 +6,14 @@
 // Usage: mkdata <folder> [<icon folder>]. Creates the folders if needed; on
 // any failure it prints the reason and exits with status 1, leaving whatever
 // was written.
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <string>
 
+#include "Amb2TimeSync.h"
 #include "ImageWriters.h"
 #include "ModelWriters.h"
 #include "Models.h"
@@ -29,17 +31,17 @@ struct TModelFile {
 // Every 3DS file of the demo with the shape it holds. File names are matched
 // exactly by the demo, case included.
 const TModelFile ModelFiles[] = {
-    {"fontene.3ds", MakeFountain},  {"mormi.3ds", MakeWordShape},   {"Atom.3ds", MakeAtom},
-    {"ball.3ds", MakeBall},         {"slime.3ds", MakeSlime},       {"funplane.3ds", MakeFunPlane},
-    {"nurb.3ds", MakeNurbSurface},  {"kule.3ds", MakeKule},         {"grass.3ds", MakeGrassTuft},
-    {"tunnel.3ds", MakeTunnel},     {"helix.3ds", MakeHelix},       {"star.3ds", MakeStar},
+    {"fontene.3ds", MakeFountain},  {"mormi.3ds", MakeWordShape}, {"Atom.3ds", MakeAtom},
+    {"ball.3ds", MakeBall},         {"slime.3ds", MakeSlime},     {"funplane.3ds", MakeFunPlane},
+    {"nurb.3ds", MakeNurbSurface},  {"kule.3ds", MakeKule},       {"grass.3ds", MakeGrassTuft},
+    {"tunnel.3ds", MakeTunnel},     {"helix.3ds", MakeHelix},     {"star.3ds", MakeStar},
     {"stranger.3ds", MakeStranger},
 };
 
 // Part moments on the demo clock: part 1 gets 30 s so its 30-second pulse
 // plays out, parts 4 to 6 get 12 s each.
-const uint32_t PartMoments[] = {4000,   9000,   39000,  59000,  79000,  91000,
-                                103000, 115000, 135000, 155000, 170000, 185000};
+const uint32_t PartMoments[ScheduleEntries] = {4000,   9000,   39000,  59000,  79000,  91000,
+                                               103000, 115000, 135000, 155000, 170000, 185000};
 
 void WriteModels(const std::string& dir) {
   for (const TModelFile& file : ModelFiles) WriteBytes(dir + "/" + file.Name, Encode3DS(file.Make()));
@@ -65,8 +67,9 @@ void WriteAnimatedStar(const std::string& dir) {
 
 void WriteTimeSync(const std::string& dir) {
   TTimeSyncTable table{};
-  for (size_t i = 0; i < std::size(PartMoments); ++i) table[i] = PartMoments[i];
-  WriteBytes(dir + "/timesync.dat", EncodeTimeSync(table));
+  std::copy(std::begin(PartMoments), std::end(PartMoments), table.begin());
+  const auto bytes = EncodeTimeSync(table);
+  WriteBytes(dir + "/timesync.dat", TBytes(bytes.begin(), bytes.end()));
 }
 
 }  // namespace

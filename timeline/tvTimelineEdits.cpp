@@ -41,18 +41,8 @@ uint32_t NearestGridLine(const TBeatGrid& grid, double ms) {
   return LineOrMoment(grid.FirstBeatMs, step, std::round((ms - grid.FirstBeatMs) / step), ms);
 }
 
-// Strictly after or before as whole ms: a line within half a ms of `ms`
-// rounds onto it, so the step goes on to the line beyond, and an entry
-// already snapped to a line between two whole ms still moves.
-uint32_t NextGridLine(const TBeatGrid& grid, double ms, int direction) {
-  if (!HasGrid(grid) || direction == 0) return WholeMoment(ms);
-  const double step = GridStepMs(grid);
-  if (direction > 0) {
-    const double from = std::floor(ms) + 0.5 - grid.FirstBeatMs;
-    return LineOrMoment(grid.FirstBeatMs, step, std::ceil(from / step), ms);
-  }
-  const double to = std::ceil(ms) - 0.5 - grid.FirstBeatMs;
-  return LineOrMoment(grid.FirstBeatMs, step, std::ceil(to / step) - 1, ms);
+uint32_t GridStepFrom(const TBeatGrid& grid, double ms, int direction) {
+  return WholeMoment(ms + direction * GridStepMs(grid));
 }
 
 double DistanceToBeat(const TBeatGrid& grid, double ms) {
@@ -61,7 +51,7 @@ double DistanceToBeat(const TBeatGrid& grid, double ms) {
   return std::isfinite(beat) ? ms - beat : 0;
 }
 
-TTimelineEdits::TTimelineEdits(const TScheduleMoments& moments) : moments_(moments), saved_(moments) {}
+TTimelineEdits::TTimelineEdits(const TScheduleMoments& moments) : moments_(moments) {}
 
 void TTimelineEdits::Select(int entry) {
   Settle();
@@ -133,13 +123,6 @@ bool TTimelineEdits::StepBack(std::vector<TScheduleMoments>& from, std::vector<T
 bool TTimelineEdits::Undo() { return StepBack(undo_, redo_); }
 
 bool TTimelineEdits::Redo() { return StepBack(redo_, undo_); }
-
-bool TTimelineEdits::Modified() const { return moments_ != saved_; }
-
-void TTimelineEdits::MarkSaved() {
-  Settle();
-  saved_ = moments_;
-}
 
 void TTimelineEdits::Replace(const TScheduleMoments& moments) {
   Settle();

@@ -1,7 +1,7 @@
 // The demo program: its options choose how the picture is shown and where
-// the data is. A command line that cannot be run ends with the usage, before
-// any window. It lives with the parts because it hands their table to the
-// main loop.
+// the data is; it hands the table of parts and the timeline to the frame
+// loop. A command line that cannot be run ends with the usage, before any
+// window.
 #include <iostream>
 
 #include "Ambrel2.h"
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   try {
     options = ParseTavixOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const ETavixUsage& error) {
-    std::cerr << "tavix: " << error.what() << "\n\n" << TavixHelpText();
+    std::cerr << "tavix: " << error.what() << "\nTry 'tavix --help' for the options and keys.\n";
     return 2;
   }
   if (options.Help) {
@@ -29,6 +29,5 @@ int main(int argc, char** argv) {
   TDisplayChoice display;
   display.Screen = options.Screen;
   SetDisplayChoice(display);
-  OpenTimelineAtShowStart(options.Edit);
-  return RunTavix(ShowParts(), options.DataDir);
+  return RunTavix(ShowParts(), TimelineHooks(options.Edit), options.DataDir);
 }

@@ -10,9 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-// Entries 0 .. 11 drive the schedule (entry i starts part i).
-constexpr int ScheduleEntries = 12;
-using TScheduleMoments = std::array<uint32_t, ScheduleEntries>;
+#include "Amb2TimeSync.h"
 
 // The beat grid on the demo clock: beats of BeatMs from FirstBeatMs (which
 // may lie anywhere; the grid runs both ways), each split into Subdivision
@@ -24,11 +22,11 @@ struct TBeatGrid {
   int Subdivision = 1;
 };
 double GridStepMs(const TBeatGrid& grid);
-// The grid line nearest to `ms` (a whole ms), and the first line strictly
-// after (direction +1) or before (-1) it. Without a grid (no tempo or no
-// subdivision) both give `ms` itself.
+// The grid line nearest to `ms` (a whole ms), and the moment one grid step
+// after (direction +1) or before (-1) it, its offset from the grid kept.
+// Without a grid (no tempo or no subdivision) both give `ms` itself.
 uint32_t NearestGridLine(const TBeatGrid& grid, double ms);
-uint32_t NextGridLine(const TBeatGrid& grid, double ms, int direction);
+uint32_t GridStepFrom(const TBeatGrid& grid, double ms, int direction);
 // Signed distance from `ms` to its nearest beat (not subdivision), in ms:
 // positive when `ms` comes after the beat; 0 without a grid.
 double DistanceToBeat(const TBeatGrid& grid, double ms);
@@ -57,9 +55,6 @@ class TTimelineEdits {
 
   bool Undo();
   bool Redo();
-  // Differs from the moments last marked saved (or given at the start).
-  bool Modified() const;
-  void MarkSaved();
   // Replaces every entry (a recovered table) as one undo step.
   void Replace(const TScheduleMoments& moments);
 
@@ -75,7 +70,6 @@ class TTimelineEdits {
   void Settle();
 
   TScheduleMoments moments_;
-  TScheduleMoments saved_;
   int selected_ = 0;
   std::vector<TScheduleMoments> undo_, redo_;
   bool runOpen_ = false;

@@ -64,7 +64,8 @@ void DrawWave(const TTimelineView& view, const TBox& box, ToMoment moment, TAlph
   for (int x = 0; x < width; ++x) {
     const float half = PeakOver(view, moment(box.X + float(x)), moment(box.X + float(x) + 1)) * (middle - 1);
     if (half < 0.5f) continue;
-    const int from = std::max(0, int(std::lround(middle - half))), to = std::min(height, int(std::lround(middle + half)));
+    const int from = std::max(0, int(std::lround(middle - half))),
+              to = std::min(height, int(std::lround(middle + half)));
     for (int y = from; y < to; ++y) alpha[size_t(y) * size_t(width) + size_t(x)] = 255;
   }
   FillAlphaImage(image, width, height, alpha);
@@ -197,8 +198,10 @@ void DrawTimelineView(const TTimelineView& view, const TTextureFont& font, TTime
   BeginFlat2D();
   FlatRect(BandColour, BandBox.X, BandBox.Y, BandBox.Width, BandBox.Height);
   DrawLoopAndBookmarks(view);
-  DrawWave(view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); }, images.Overview);
-  DrawWave(view, LaneBox, [&view](float x) { return LaneMoment(view, x); }, images.Lane);
+  DrawWave(
+      view, OverviewBox, [&view](float x) { return OverviewMoment(view, x); }, images.Overview);
+  DrawWave(
+      view, LaneBox, [&view](float x) { return LaneMoment(view, x); }, images.Lane);
   DrawGrid(view);
   DrawShortScenes(view);
   DrawMarkers(view, OverviewBox, false);

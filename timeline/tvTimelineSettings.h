@@ -15,7 +15,7 @@ inline const std::string TimelineSettingsFile = "timeline.txt";
 inline const std::string TimelineRecoveryFile = "timesync-unsaved.dat";
 
 struct TTimelineSettings {
-  double Bpm = 0;  // 0: not set, the estimate from the music is used
+  double Bpm = 0;          // 0: not set, the estimate from the music is used
   double FirstBeatMs = 0;  // into the music
   int BeatsPerBar = 4;
   int Subdivision = 1;
