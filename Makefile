@@ -10,7 +10,7 @@ RUN_PACKAGES := cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev l
   libfontconfig-dev fonts-dejavu-core libcli11-dev libmp3lame-dev libgtest-dev libgmock-dev libbenchmark-dev
 PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES := $(RUN_PACKAGES) $(PACKAGE_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth \
-  xdotool libx11-dev ffmpeg desktop-file-utils appstream lintian
+  xfonts-base xdotool libx11-dev ffmpeg desktop-file-utils appstream lintian
 
 .PHONY: run test run-packages test-packages configure build-run build-all
 

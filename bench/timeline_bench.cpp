@@ -28,7 +28,7 @@ void BM_DrawTimeline(benchmark::State& state) {
   view.Selected = 3;
   view.Playhead = 57500;
   view.AxisEndMs = 198000;
-  view.Readout = "57.500 s  part 3 jelly ball +0.500  entry 3 57.000 s +0 ms off beat  120.00 BPM 4/4 grid 1/1";
+  view.Readout = TTimelineReadout{57500, 3, "jelly ball", 500, 3, 57000};
   view.Notice = "Up/Down entry  Left/Right move (Shift 10 ms, Ctrl grid)  G snap  Return here  J jump  Space pause";
   TTimelineImages images;
   for (auto _ : state) {

@@ -59,10 +59,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL loads GL itself, so shlibdeps sees only the dispatch library: the GLX
-# side and a driver are named here. The capture tool draws headless through
-# EGL and encodes video with ffmpeg.
+# side and a driver are named here. SDL's message box on X draws with the
+# server's core fonts. The capture tool draws headless through EGL and
+# encodes video with ffmpeg.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libgl1, libglx-mesa0 | libglx-vendor")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libegl1, libegl-mesa0, ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xfonts-base, libegl1, libegl-mesa0, ffmpeg")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time demo: animated 3D scenes over their music")
 file(READ ${dist}/package-description.txt CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_STRIP_FILES ON)

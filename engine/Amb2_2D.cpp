@@ -543,6 +543,13 @@ void FlatText(const TTextureFont& font, const std::string& text, int x, int y, c
   EndCoverage(saved);
 }
 
+float TextWidth(const TTextureFont& font, const std::string& text) {
+  float width = 0;
+  if (font.Glyphs.empty()) return width;
+  for (const char c : PrintableOnly(text.c_str())) width += font.Glyphs[size_t((unsigned char)c - FirstGlyph)].Advance;
+  return width;
+}
+
 void FillAlphaImage(TAlphaImage& image, int width, int height, const std::vector<uint8_t>& alpha) {
   GLint bound = 0, alignment = 4;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

@@ -63,6 +63,8 @@ TTextureFont CreateTextureFont(const char* faceName, int height, bool bold);
 void FreeTextureFont(TTextureFont& font);
 // Leaves the bound texture and the texture environment as they were.
 void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color);
+// How far FlatText moves along the line for the text.
+float TextWidth(const TTextureFont& font, const std::string& text);
 
 // A picture of coverage (one byte a pixel, rows bottom first) drawn in one
 // colour in the flat block: one quad where a shape of many thin parts would

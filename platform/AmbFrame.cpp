@@ -14,6 +14,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -144,6 +145,23 @@ GLuint MakeDepthlessBuffer(bool rowsTopFirst) {
   glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
   if (!complete) glDeleteFramebuffers(1, &name);
   return complete ? name : 0;
+}
+
+// A texture without its picture (one that failed to load binds a name that
+// holds none) leaves the fixed pipeline untextured, while the program would
+// sample it as black and the renderer rounds the untextured blend past the
+// depth planes a unit apart.
+bool TextureComplete() {
+  GLint width = 0, height = 0, filter = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+  if (width <= 0 || height <= 0) return false;
+  if (filter == GL_NEAREST || filter == GL_LINEAR) return true;
+  GLint last = 0, level = 0;
+  for (int side = std::max(width, height); side > 1; side /= 2) ++level;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &last);
+  return last == 1;
 }
 
 // The program gives the fixed pipeline's very pixels only when nothing but
@@ -310,6 +328,7 @@ bool GetFrameSize(int& width, int& height) {
 }
 
 void BeginQuadsWithoutDepth() {
+  if (!TextureComplete()) return;
   if (depthlessBuffer != 0) glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthlessBuffer);
   modulating = modulateProgram != 0 && FixedPipelineModulates();
   if (!modulating) return;

@@ -36,8 +36,9 @@ bool GetFrameSize(int& width, int& height);
 // the fixed pipeline would only modulate the texel by the colour, through a
 // program that does just that. Mesa's CPU renderer takes its shorter paths
 // for both; the pixels are the same. The end binds the frame again and puts
-// the program away. Without a frame, or without fragment programs, the
-// quads are drawn as they come.
+// the program away. Without a frame, without fragment programs, or for a
+// texture without its picture (one that failed to load), the quads are drawn
+// as they come.
 void BeginQuadsWithoutDepth();
 void EndQuadsWithoutDepth();
 

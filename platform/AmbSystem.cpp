@@ -26,7 +26,8 @@ namespace {
 
 TickSource tickSource;
 MessageSink messageSink;
-MessageSink boxShower;
+MessageBoxShower boxShower;
+MessageSink messageScreen;
 ReplaceFileHook replaceHook = nullptr;
 volatile std::sig_atomic_t stopRequested = 0;
 struct sigaction previousInt, previousTerm;
@@ -61,12 +62,14 @@ void ShowMessage(const std::string& caption, const std::string& text) {
     return;
   }
   std::cerr << caption << ": " << text << std::endl;
-  if (boxShower) boxShower(caption, text);
+  if (boxShower && !boxShower(caption, text) && messageScreen) messageScreen(caption, text);
 }
 
 void SetMessageSink(MessageSink sink) { messageSink = std::move(sink); }
 
-void SetMessageBoxShower(MessageSink shower) { boxShower = std::move(shower); }
+void SetMessageBoxShower(MessageBoxShower shower) { boxShower = std::move(shower); }
+
+void SetMessageScreen(MessageSink screen) { messageScreen = std::move(screen); }
 
 std::vector<std::string> DataFolderCandidates() {
   std::vector<std::string> candidates{"data"};
@@ -89,9 +92,19 @@ bool EnterDataFolder(const std::string& given) {
   }
   const std::vector<std::string> candidates = DataFolderCandidates();
   // A folder counts only with the table in it: a started-from folder often
-  // has a "data" of its own (a menu starts programs in the home folder).
-  for (const std::string& folder : candidates)
-    if (access((folder + "/timesync.dat").c_str(), R_OK) == 0 && chdir(folder.c_str()) == 0) return true;
+  // has a "data" of its own (a menu starts programs in the home folder). One
+  // passed over is named, and then the folder that plays.
+  bool passedOver = false;
+  for (const std::string& folder : candidates) {
+    if (access((folder + "/timesync.dat").c_str(), R_OK) == 0 && chdir(folder.c_str()) == 0) {
+      if (passedOver) std::cerr << "tavix: playing the data in " << folder << "\n";
+      return true;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) continue;
+    std::cerr << "tavix: passed over the folder " << folder << ": it holds no timesync.dat\n";
+    passedOver = true;
+  }
   // The files are then looked for where we are, and the first one missing says so.
   std::cerr << "tavix: no data folder found; looked in:";
   for (const std::string& folder : candidates) std::cerr << " " << folder;

@@ -47,8 +47,14 @@ using MessageSink = std::function<void(const std::string& caption, const std::st
 // Installs a replacement sink (tests record messages); empty restores the box.
 void SetMessageSink(MessageSink sink);
 // Without a sink the text goes to stderr and then to the box shower, which
-// the window unit installs (it knows the window the box belongs over).
-void SetMessageBoxShower(MessageSink shower);
+// the window unit installs (it knows the window the box belongs over); it
+// answers false when a display that can show boxes could not show this one
+// (an X server without the fonts a box needs). The message screen then shows
+// the text in the program's own window until the user dismisses it, as the
+// box would have stood; the runtime installs it (it draws the text).
+using MessageBoxShower = std::function<bool(const std::string& caption, const std::string& text)>;
+void SetMessageBoxShower(MessageBoxShower shower);
+void SetMessageScreen(MessageSink screen);
 
 // The folders the demo's files are looked for in, first match wins: "data"
 // below the current folder, "data" beside the program (the build tree), the
@@ -56,9 +62,10 @@ void SetMessageBoxShower(MessageSink shower);
 // folder compiled in.
 std::vector<std::string> DataFolderCandidates();
 // Changes into `given`, or when it is empty into the first candidate that
-// holds the demo's time-sync table. Nothing found: stderr lists where it
-// looked and the files are then looked for in the current folder. False only when `given` cannot be
-// entered (stderr says why).
+// holds the demo's time-sync table; a folder passed over for lacking it is
+// named on stderr, and then the folder that plays. Nothing found: stderr
+// lists where it looked and the files are then looked for in the current
+// folder. False only when `given` cannot be entered (stderr says why).
 bool EnterDataFolder(const std::string& given);
 
 // Where a file the program writes beside its data (the time-sync table, and

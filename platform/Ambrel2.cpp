@@ -207,16 +207,25 @@ bool DisplayCanShowBoxes() {
   return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
-void ShowMessageBox(const std::string& caption, const std::string& text) {
-  if (!DisplayCanShowBoxes()) return;
+bool ShowMessageBox(const std::string& caption, const std::string& text) {
+  if (!DisplayCanShowBoxes()) return true;
   const Uint32 icon = caption == "Error" ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
   SDL_Window* window = SdlWindow(currentWindow);
   const bool fullscreen = window && IsFullscreen(window);
   // Out of fullscreen and back the way Alt+Enter goes, so that the window
   // covers the display again also where no window manager makes it.
   if (fullscreen) ToggleFullscreen();
-  SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window);
+  const bool shown = SDL_ShowSimpleMessageBox(icon, caption.c_str(), text.c_str(), window) == 0;
   if (fullscreen) ToggleFullscreen();
+  return shown;
+}
+
+bool IsDismissal(const SDL_Event& event) {
+  if (event.type == SDL_MOUSEBUTTONUP) return true;
+  if (event.type != SDL_KEYDOWN || event.key.repeat) return false;
+  const SDL_Scancode key = event.key.keysym.scancode;
+  return key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER || key == SDL_SCANCODE_ESCAPE ||
+         key == SDL_SCANCODE_SPACE;
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& event) {
@@ -270,6 +279,21 @@ void Present(SDL_Window* window) {
 }  // namespace
 
 void SetDisplayChoice(const TDisplayChoice& choice) { displayChoice = choice; }
+
+void PresentUntilDismissed(const TGLWindow& window) {
+  SDL_Window* sdlWindow = SdlWindow(window);
+  if (!sdlWindow) return;
+  SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+  for (bool dismissed = false; !dismissed && !StopRequested();) {
+    glFlush();
+    Present(sdlWindow);
+    SDL_Event event;
+    // The window's picture is presented again whenever something happens to it.
+    if (!SDL_WaitEventTimeout(&event, 250)) continue;
+    dismissed = IsDismissal(event);
+    if (!dismissed && event.type != SDL_QUIT) HandleEvent(event);
+  }
+}
 
 TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const char* title) {
   TGLWindow window;

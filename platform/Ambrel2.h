@@ -50,6 +50,10 @@ void KillGLWindow(TGLWindow window);
 // between fullscreen and a window (where there is a frame); a window's size
 // change only changes where the frame lands in it.
 bool PumpMessagesAndSwap(const TGLWindow& window);
+// Presents the frame as it stands, again and again, until the user dismisses
+// it as a message box (Return, Enter, Escape, Space or a click) or a stop
+// signal comes; the message screen's wait.
+void PresentUntilDismissed(const TGLWindow& window);
 // Between fullscreen on the desktop's mode and a window of the last size;
 // nothing where there is no frame to scale.
 void ToggleFullscreen();

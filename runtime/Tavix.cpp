@@ -163,7 +163,9 @@ void RunMainLoop(const TPartTable& parts) {
 
 int RunShow(const TPartTable& parts, const TFrameHooks& frameHooks) {
   const TStopSignals stopSignals;
+  SetMessageScreen(ShowMessageScreen);
   hooks = frameHooks;
+  scheduleMovedBy = 0;
   try {
     StartUp(parts);
     BeginSchedule();

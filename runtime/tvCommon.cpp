@@ -109,6 +109,20 @@ void LoadTimeSync(const std::string& fileName) {
 
 // ---- random numbers ------------------------------------------------------------
 
+void ResetFrameState() {
+  CurrentPart = FirstPart;
+  DemoTime = 0;
+  StartTick = FrameDelta = PartTime = ShakeStart = 0;
+  FrameStep = 1.0f;
+  SyncLock = 0;
+  OverlayText.clear();
+  SineClock = SineValue = 0.0f;
+  Camera = TCamera{};
+  TimeSyncTable.fill(0);
+  TimeSyncInFile.fill(0);
+  NextIndex = PlotIndex = 0;
+}
+
 namespace {
 uint32_t randomSeed = 0;
 

@@ -40,6 +40,10 @@ extern float SineValue;
 extern TCamera Camera;
 extern TGLWindow MainWindow;
 
+// Every field above and the time-sync table as the program starts them: a
+// show played again in the same process (tests, tools) starts as the first.
+void ResetFrameState();
+
 // ---- shared assets (loaded by StartUp) --------------------------------------
 
 extern uint32_t FontSmall, FontLarge;

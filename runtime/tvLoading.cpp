@@ -184,7 +184,44 @@ void FadeToBlack() {
   }
 }
 
+// Words to lines of the width; a word wider than a line gets a line of its own.
+std::vector<std::string> WrappedLines(const TTextureFont& font, const std::string& text, float width) {
+  std::vector<std::string> lines(1);
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    const std::string joined = lines.back().empty() ? word : lines.back() + " " + word;
+    if (TextWidth(font, joined) <= width || lines.back().empty())
+      lines.back() = joined;
+    else
+      lines.push_back(word);
+    at = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace
+
+void ShowMessageScreen(const std::string& caption, const std::string& text) {
+  if (!CurrentWindow().Window) return;
+  TTextureFont font = CreateTextureFont("Tahoma", 12, true);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  BeginFlat2D();
+  FlatRect(MakeColor(0.15f, 0.15f, 0.2f, 1), 100, 180, 600, 240);
+  FlatText(font, caption, 120, 210, White);
+  int row = 232;
+  for (const std::string& line : WrappedLines(font, text, 560)) FlatText(font, line, 120, row += 16, White);
+  FlatText(font, "Return or a click goes on", 120, 400, MakeColor(0.7f, 0.7f, 0.7f, 1));
+  EndFlat2D();
+  PresentUntilDismissed(CurrentWindow());
+  glPopAttrib();
+  FreeTextureFont(font);
+}
 
 void SetLoadingObserver(LoadingObserver observer) { Observer = std::move(observer); }
 
@@ -215,6 +252,7 @@ void ShowLoadingProgress(const std::string& text, float percent) {
 }
 
 void StartUp(const TPartTable& parts) {
+  ResetFrameState();
   FarPlane = 4000.0f;
   MainWindow = MakeGLWindow(800, 600, 32, true, "Tavix");
   glClearColor(0, 0, 0, 1);

@@ -37,6 +37,12 @@ void DrawLoadingScreen(const std::string& text, float percent);
 // The text of the loading line: "<text> - <percent>%" with the percentage in its shortest form.
 std::string LoadingLine(const std::string& text, float percent);
 
+// A message in the program's own window, for a display that cannot show a
+// message box: the caption and the text on a dark screen until the user
+// dismisses it (Return or a click); the GL state is left as it was, the
+// frame's picture is not.
+void ShowMessageScreen(const std::string& caption, const std::string& text);
+
 // Told of every ShowLoadingProgress (tests and the capture tool watch the
 // start-up through it); an empty function removes the observer.
 using LoadingObserver = std::function<void(const std::string& text, float percent)>;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <tuple>
 
 #include "AmbInput.h"
@@ -200,11 +201,16 @@ TEST(CaptureRun, MomentsMatchThePictureReferences) {
 }
 
 // Tiles in rows of four, 8-pixel margins, a 26-pixel label under each: each
-// tile is its part picture shrunk by four, the mean of each 4 x 4 block.
+// tile is its part picture shrunk by four, the mean of each 4 x 4 block. The
+// part pictures are the frames --at takes 500 ms into each part, which
+// begins two 50 ms frames after its entry (the schedule reads the clock of
+// the frame before).
 TEST(CaptureRun, ContactSheetHoldsEveryPartInOrder) {
   const TDemoData folder;
-  const spine::TCommandRun result =
-      RunTool("--fps 20 --part-ms 800 --parts " + Arg(folder.Path("parts")) + " --offset 500");
+  std::string moments;
+  for (int part = 0; part <= 10; ++part) moments += (part ? "," : "") + std::to_string(8600 + 800 * part);
+  const spine::TCommandRun result = RunTool("--fps 20 --part-ms 800 --parts " + Arg(folder.Path("parts")) +
+                                            " --offset 500 --at " + moments + " --out " + Arg(folder.Path("at")));
   ASSERT_EQ(result.ExitStatus, 0) << result.Output;
   const TRgbImage sheet = ReadPng(folder.Path("parts/contact-sheet.png"));
   EXPECT_EQ(std::make_pair(sheet.Width, sheet.Height), std::make_pair(840, 536));
@@ -220,8 +226,37 @@ TEST(CaptureRun, ContactSheetHoldsEveryPartInOrder) {
       shrunk.Pixels[p] = uint8_t((sum + 8) / 16);
     }
     EXPECT_EQ(ComparePictures(Crop(sheet, x, y, 200, 150).Pixels, shrunk.Pixels).Pixels, 0) << "part " << i - 1;
+    if (i > 0) {
+      EXPECT_TRUE(ReadPng(folder.Path("at/at-" + std::to_string(8600 + 800 * (i - 1)) + ".png")).Pixels ==
+                  picture.Pixels)
+          << "part " << i - 1;
+    }
     EXPECT_FALSE(IsUniform(Crop(sheet, x, y + 150, 200, 26))) << "label " << i - 1;
   }
+}
+
+// A bench of a short schedule: a row for every part in order with its
+// frames and times, the presentation's column for the size asked, and the
+// start-up's time.
+TEST(CaptureRun, TheBenchTimesEveryPartOfAShortSchedule) {
+  const spine::TCommandRun result = RunTool("--bench --part-ms 200 --present 1024x768");
+  ASSERT_EQ(result.ExitStatus, 0) << result.Output;
+  std::istringstream lines(result.Output.substr(result.Output.find("part   frames")));
+  std::string header;
+  std::getline(lines, header);
+  EXPECT_NE(header.find("presented 1024x768"), std::string::npos) << header;
+  for (int part = -1; part <= 10; ++part) {
+    int number = 0, frames = 0;
+    double median = 0, p95 = 0, worst = 0, presented = 0;
+    lines >> number >> frames >> median >> p95 >> worst >> presented;
+    EXPECT_TRUE(number == part && frames >= (part < 0 ? 100 : 12) && median > 0 && median <= p95 && p95 <= worst &&
+                presented > 0)
+        << part << ": " << frames << " " << median << " " << p95 << " " << worst;
+    lines.ignore(1000, '\n');
+  }
+  std::string startUp;
+  std::getline(lines, startUp);
+  EXPECT_EQ(startUp.rfind("start-up (without wait frames and fade): ", 0), 0u) << startUp;
 }
 
 TEST(CaptureRun, VideoHasEveryFrameAndTheMusicAtItsMoment) {

@@ -118,4 +118,20 @@ TEST(Program, LooksForItsDataInTheCurrentFolderFirst) {
   }
 }
 
+// A "data" below the current folder without its table is passed over, and
+// stderr says so and which folder plays (here the build's, beside the
+// program), before anything else (here a window that cannot be made).
+TEST(Program, NamesTheDataFolderItPassesOverAndTheOneThatPlays) {
+  const TScratchFolder folder;
+  std::filesystem::create_directory(folder.File("data"));
+  const auto [status, output] =
+      RunCommand("cd " + folder.Path + " && SDL_VIDEODRIVER=no-such-driver " TAVIX_EXE " --window");
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(output.rfind("tavix: passed over the folder data: it holds no timesync.dat\n"
+                         "tavix: playing the data in " TAVIX_DATA_DIR "\n",
+                         0),
+            0u)
+      << output;
+}
+
 }  // namespace

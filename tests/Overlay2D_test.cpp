@@ -154,8 +154,22 @@ TEST_F(Overlay, TextRestoresLightingSkipsBytesOutsideTheFontAndFontsAreFreedWhol
 // The textured drawers send their quads past the depth planes and, where the
 // fixed pipeline only modulates, through a program: each picture must come
 // out as the fixed pipeline draws it into the frame with its depth planes
-// (fog included, which the program would lose), the depth must stay, and
-// the frame and the program state must be as before.
+// (fog included, which the program would lose, and a picture that failed to
+// load, which the fixed pipeline leaves untextured), the depth must stay, and
+// the frame and the program state must be as before. The program is taken
+// for the pictures without alpha and without fog, and only for them.
+bool ProgramTaken(uint32_t texture) {
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  BeginQuadsWithoutDepth();
+  const bool taken = glIsEnabled(GL_FRAGMENT_PROGRAM_ARB);
+  EndQuadsWithoutDepth();
+  glPopAttrib();
+  return taken;
+}
+
 TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
   ASSERT_TRUE(HasFrame());
   std::array<uint8_t, 16> texels{};
@@ -189,9 +203,13 @@ TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
                    {"source colour", GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, DrawImageSrcColor}};
   GLint frameBefore = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &frameBefore);
-  const std::pair<uint32_t, const char*> textures[] = {{rgba, "RGBA"}, {rgb, "RGB"}, {grey, "grey"}};
+  const std::tuple<uint32_t, const char*, bool> textures[] = {
+      {rgba, "RGBA", false}, {rgb, "RGB", true}, {grey, "grey", true}, {0xFFFFFFFFu, "missing", false}};
   for (bool fog : {false, true})
-    for (const auto& [texture, kind] : textures)
+    for (const auto& [texture, kind, programmable] : textures) {
+      if (fog) SetupFog(TColorRGBA{0.2f, 0.8f, 0.1f, 1}, 0, 0, -1, 2);
+      EXPECT_EQ(ProgramTaken(texture), programmable && !fog) << kind << (fog ? ", fog" : "");
+      glDisable(GL_FOG);
       for (const auto& [name, source, destination, draw] : drawers) {
         const std::string what = std::string(name) + ", " + kind + (fog ? ", fog" : "");
         std::vector<uint8_t> frames[2];
@@ -219,6 +237,7 @@ TEST_F(Overlay, PicturesDrawnPastTheDepthPlanesAreTheFixedPipelines) {
         EXPECT_TRUE(frameAfter == frameBefore && !glIsEnabled(GL_FRAGMENT_PROGRAM_ARB)) << what;
         PrepareGL();
       }
+    }
   glClearDepth(1);
 }
 

@@ -8,6 +8,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -25,6 +28,7 @@
 #include "AmbBass.h"
 #include "AmbFrame.h"
 #include "AmbMouse.h"
+#include "AmbSystem.h"
 #include "Ambrel2.h"
 #include "ShowFrames.h"
 #include "SpineSupport.h"
@@ -314,3 +318,38 @@ TEST(Music, AnErrorExitDuringTheLoadingFinishesTheDecodingFirst) {
 }
 
 }  // namespace
+
+// Where a data folder cannot be written (here for nobody, in a child that
+// gives up root), the user's files go to $XDG_DATA_HOME/tavix, and to
+// ~/.local/share/tavix when it is unset or not absolute; where it can, beside
+// the data.
+TEST(UserFiles, GoToTheUsersOwnFolderWhenTheDataCannotBeWritten) {
+  if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
+  const TScratchFolder folder;
+  chmod(folder.Path.c_str(), 0755);
+  const struct {
+    const char* Xdg;
+    bool Writable;
+    std::string Place;
+  } cases[] = {{nullptr, false, "/h/.local/share/tavix/t.dat"},
+               {"relative/xdg", false, "/h/.local/share/tavix/t.dat"},
+               {"/x", false, "/x/tavix/t.dat"},
+               {"/x", true, "t.dat"}};
+  for (const auto& [xdg, writable, place] : cases) {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    if (fork() == 0) {
+      xdg ? setenv("XDG_DATA_HOME", xdg, 1) : unsetenv("XDG_DATA_HOME");
+      setenv("HOME", "/h", 1);
+      const bool ready = chdir(folder.Path.c_str()) == 0 && (writable || setresuid(65534, 65534, 65534) == 0);
+      const std::string written = ready ? UserFilePlace("t.dat").Write : "";
+      _exit(write(out[1], written.data(), written.size()) == ssize_t(written.size()) ? 0 : 1);
+    }
+    close(out[1]);
+    char answer[256] = {};
+    const ssize_t length = read(out[0], answer, sizeof answer - 1);
+    close(out[0]);
+    wait(nullptr);
+    EXPECT_EQ(std::string(answer, size_t(std::max<ssize_t>(length, 0))), place) << (xdg ? xdg : "unset");
+  }
+}

@@ -4,9 +4,11 @@
 
 #include <iterator>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "tvTimelineEdits.h"
+#include "tvTimelineInput.h"
 #include "tvTimelineSettings.h"
 
 namespace {
@@ -107,6 +109,27 @@ TEST(TimelineSettings, EachBadLineIsAProblemNamingItsPlaceAndTheRestIsKept) {
   }
   const TTimelineSettings kept{128.5, -250.5, 4, 3, 2000, false, 0, 0, {20, 300}};
   EXPECT_TRUE(parse.Settings == kept) << WriteTimelineSettings(parse.Settings);
+}
+
+// The keys with their modifiers, and which of them repeat while held.
+TEST(TimelineKeys, EachPressAsksForItsCommand) {
+  using C = TTimelineCommand;
+  constexpr uint8_t Left = 0xCB, G = 0x22, Z = 0x2C, S = 0x1F, Minus = 0x0C, Down = 0xD0;
+  const std::tuple<TKeyPress, std::optional<TTimelineAction>> cases[] = {
+      {{Left}, TTimelineAction{C::NudgeFrames, -1}},
+      {{Left, true}, TTimelineAction{C::NudgeMs, -10}},
+      {{Left, true, true}, TTimelineAction{C::GridStep, -1}},
+      {{Left, false, false, true}, TTimelineAction{C::NudgeFrames, -1}},
+      {{G}, TTimelineAction{C::Snap}},
+      {{Z}, std::nullopt},
+      {{Z, false, true}, TTimelineAction{C::Undo}},
+      {{Z, true, true}, TTimelineAction{C::Redo}},
+      {{S}, TTimelineAction{C::Save}},
+      {{S, false, true}, std::nullopt},
+      {{Minus, true, false, true}, TTimelineAction{C::Tempo, -1}},
+      {{Down, false, false, true}, std::nullopt},
+  };
+  for (const auto& [press, action] : cases) EXPECT_EQ(KeyCommand(press), action) << int(press.Code);
 }
 
 }  // namespace

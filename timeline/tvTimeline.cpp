@@ -179,9 +179,12 @@ const TCommandRow CommandRows[] = {
 };
 // clang-format on
 
+// The table follows every command at once: a save or a jump in the same
+// frame as a move sees the move.
 void Apply(const TTimelineAction& action) {
   for (const TCommandRow& row : CommandRows)
     if (row.Command == action.Command) row.Apply(action.Amount);
+  ApplyEdits();
 }
 
 // ---- opening ---------------------------------------------------------------------------
@@ -216,26 +219,27 @@ void Close() {
 
 // ---- the view --------------------------------------------------------------------------
 
-std::string Seconds(double ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f s", ms / 1000.0);
-  return text;
-}
-
 const char* PartLabel(int part) {
   if (part == EndPart) return "end";
   return timeline.Parts && part >= FirstPart && part <= LastPart ? timeline.Parts->Names[size_t(part - FirstPart)] : "";
 }
 
-std::string Readout(const TBeatGrid& grid) {
-  const int entry = timeline.Edits->Selected();
-  char text[256];
-  std::snprintf(text, sizeof text, "%s  part %d %s +%.3f  entry %d %s %+.0f ms off beat  %.2f BPM %d/4 grid 1/%d%s%s%s",
-                Seconds(DemoTime).c_str(), int(CurrentPart), PartLabel(CurrentPart), PartTime / 1000.0, entry,
-                Seconds(SelectedMoment()).c_str(), DistanceToBeat(grid, SelectedMoment()), 60000.0 / grid.BeatMs,
-                grid.BeatsPerBar, grid.Subdivision, Unsaved() ? "  UNSAVED" : "", Paused() ? "  PAUSED" : "",
-                timeline.Settings.Looping ? "  LOOP" : "");
-  return text;
+TTimelineReadout Readout(const TBeatGrid& grid) {
+  TTimelineReadout readout;
+  readout.DemoMs = DemoTime;
+  readout.Part = CurrentPart;
+  readout.PartLabel = PartLabel(CurrentPart);
+  readout.PartMs = PartTime;
+  readout.Entry = timeline.Edits->Selected();
+  readout.EntryMs = SelectedMoment();
+  readout.OffBeatMs = DistanceToBeat(grid, SelectedMoment());
+  readout.Bpm = 60000.0 / grid.BeatMs;
+  readout.BeatsPerBar = grid.BeatsPerBar;
+  readout.Subdivision = grid.Subdivision;
+  readout.Unsaved = Unsaved();
+  readout.Paused = Paused();
+  readout.Looping = timeline.Settings.Looping;
+  return readout;
 }
 
 const char* KeyHelp() {
@@ -284,7 +288,6 @@ bool TakesKeys() {
   if (timeline.Prepared) KeepMusicInStep();
   if (!timeline.Open) return false;
   for (const TTimelineAction& action : MouseCommands(PollMouse(), View())) Apply(action);
-  ApplyEdits();
   if (CurrentPart == EndPart) SetPaused(true);
   if (const std::optional<uint32_t> from = LoopRestart(timeline.Settings, DemoTime)) JumpTo(*from, 0);
   return true;

@@ -1,10 +1,11 @@
-// The timeline's band: a dark strip, the song's overview with markers,
+// The timeline's band: an opaque strip, the song's overview with markers,
 // loop range, bookmarks and playhead, the lane with waveform, grid and
-// markers, and the readout and notice lines.
+// markers, and the readout and notice rows, every text measured to fit.
 #include "tvTimelineView.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "Amb2BasicDraw.h"
 #include "Amb2_2D.h"
@@ -13,7 +14,8 @@ namespace {
 
 constexpr float MarkerReach = 5;  // pixels either side that pick a marker
 
-const TColorRGBA BandColour{0.04f, 0.05f, 0.08f, 0.85f};
+const TColorRGBA BandColour{0.04f, 0.05f, 0.08f, 1};
+const TColorRGBA LabelBackdrop{0.04f, 0.05f, 0.08f, 0.8f};
 const TColorRGBA WaveColour{0.30f, 0.55f, 0.85f, 0.9f};
 const TColorRGBA MarkerColour{1.0f, 0.8f, 0.2f, 1};
 const TColorRGBA SelectedColour{1.0f, 0.35f, 0.25f, 1};
@@ -26,9 +28,10 @@ const TColorRGBA BookmarkColour{0.7f, 0.5f, 1.0f, 1};
 const TColorRGBA ShortColour{1.0f, 0.2f, 0.2f, 0.8f};
 const TColorRGBA TextColour{0.92f, 0.92f, 0.92f, 1};
 
-// Text rows are given from the frame's top edge.
-constexpr int FrameHeight = 600;
-int TextRow(float yFromBottom) { return FrameHeight - int(yFromBottom); }
+// Text rows are given from the 2D layer's top edge.
+constexpr int LayerHeight = 600;
+int TextRow(float yFromBottom) { return LayerHeight - int(yFromBottom); }
+constexpr float TextMargin = 10, LabelGap = 6, RowHeight = 16;
 
 // push_back, not an initializer-list insert: GCC 12 warns wrongly on the latter.
 void AddLine(std::vector<float>& lines, float x0, float y0, float x1, float y1) {
@@ -130,26 +133,26 @@ void DrawMarkers(const TTimelineView& view, const TBox& box, bool lane) {
   FlatSegments(SelectedColour, selected);
 }
 
-// Overview labels take two rows. A label that would run into the next one of
-// its row shrinks to its number; one that would run into the last is left out.
-void LabelMarkers(const TTimelineView& view, const TTextureFont& font) {
-  constexpr float CharWidth = 7;
-  std::array<float, 2> rowEnd = {-1e9f, -1e9f};
-  for (int i = 0; i < ScheduleEntries; ++i) {
-    const TColorRGBA& colour = i == view.Selected ? SelectedColour : MarkerColour;
-    const std::string number = std::to_string(i);
-    const std::string label = number + " " + (view.Labels[size_t(i)] ? view.Labels[size_t(i)] : "");
-    const float x = std::round(OverviewX(view, view.Moments[size_t(i)])) + 3;
-    const float nextX = i + 2 < ScheduleEntries ? std::round(OverviewX(view, view.Moments[size_t(i + 2)])) + 3 : 1e9f;
-    float& end = rowEnd[size_t(i % 2)];
-    if (x >= end) {
-      const std::string& text = x + CharWidth * float(label.size()) <= nextX ? label : number;
-      FlatText(font, text, int(x), TextRow(OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23)), colour);
-      end = x + CharWidth * float(text.size()) + 2;
-    }
-    const float laneX = LaneX(view, view.Moments[size_t(i)]);
-    if (laneX >= LaneBox.X && laneX < LaneBox.X + LaneBox.Width)
-      FlatText(font, label, int(laneX) + 3, TextRow(LaneBox.Y + LaneBox.Height - 11), colour);
+// Labels of one row, left to right: one that would touch the next shrinks to
+// its number; one that would touch the last placed is left out.
+struct TLabelRow {
+  float End = -1e9f;
+  void Place(const TTextureFont& font, int entry, const std::string& label, float x, float nextX, float y,
+             std::vector<TPlacedLabel>& placed) {
+    if (x < End) return;
+    const std::string number = std::to_string(entry);
+    const std::string& text = x + TextWidth(font, label) + LabelGap <= nextX ? label : number;
+    placed.push_back({entry, text, x, y, TextWidth(font, text)});
+    End = x + placed.back().Width + LabelGap;
+  }
+};
+
+// A label over the waveform reads on a backdrop of the band's colour.
+void DrawLabels(const TTimelineView& view, const TTextureFont& font) {
+  for (const TPlacedLabel& label : PlaceLabels(view, font)) {
+    FlatRect(LabelBackdrop, label.X - 2, label.Y - 3, label.Width + 4, 13);
+    FlatText(font, label.Text, int(label.X), TextRow(label.Y),
+             label.Entry == view.Selected ? SelectedColour : MarkerColour);
   }
 }
 
@@ -160,7 +163,71 @@ void DrawPlayhead(const TTimelineView& view) {
   FlatSegments(PlayheadColour, lines);
 }
 
+std::string Seconds(double ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f s", ms / 1000.0);
+  return text;
+}
+
+void DrawText(const TTimelineView& view, const TTextureFont& font) {
+  const TReadoutRows rows = ReadoutRows(view.Readout);
+  const float width = BandBox.Width - 2 * TextMargin, statesWidth = TextWidth(font, rows.States);
+  const float top = BandBox.Height - RowHeight;
+  FlatText(font, FitText(font, rows.Position, width - statesWidth - LabelGap), int(TextMargin), TextRow(top),
+           TextColour);
+  FlatText(font, rows.States, int(BandBox.Width - TextMargin - statesWidth), TextRow(top), TextColour);
+  FlatText(font, FitText(font, rows.Entry, width), int(TextMargin), TextRow(top - RowHeight), TextColour);
+  FlatText(font, FitText(font, view.Notice, width), int(TextMargin), TextRow(top - 2 * RowHeight), TextColour);
+}
+
 }  // namespace
+
+TReadoutRows ReadoutRows(const TTimelineReadout& r) {
+  char position[160], entry[160];
+  std::snprintf(position, sizeof position, "%s  part %d %s +%.3f", Seconds(r.DemoMs).c_str(), r.Part, r.PartLabel,
+                r.PartMs / 1000.0);
+  std::snprintf(entry, sizeof entry, "entry %d %s %+.0f ms off beat  %.2f BPM %d/4 grid 1/%d", r.Entry,
+                Seconds(r.EntryMs).c_str(), r.OffBeatMs, r.Bpm, r.BeatsPerBar, r.Subdivision);
+  std::string states =
+      std::string(r.Unsaved ? "UNSAVED  " : "") + (r.Paused ? "PAUSED  " : "") + (r.Looping ? "LOOP  " : "");
+  if (!states.empty()) states.resize(states.size() - 2);
+  return {position, states, entry};
+}
+
+// Overview labels take two rows (even and odd entries), the lane's one.
+std::vector<TPlacedLabel> PlaceLabels(const TTimelineView& view, const TTextureFont& font) {
+  std::vector<TPlacedLabel> placed;
+  std::array<TLabelRow, 2> overview;
+  TLabelRow lane;
+  const float laneRight = LaneBox.X + LaneBox.Width;
+  const auto at = [&view](int entry, bool inLane) {
+    if (entry >= ScheduleEntries) return 1e9f;
+    const double ms = view.Moments[size_t(entry)];
+    return std::round(inLane ? LaneX(view, ms) : OverviewX(view, ms)) + 3;
+  };
+  for (int i = 0; i < ScheduleEntries; ++i) {
+    const std::string label = std::to_string(i) + " " + (view.Labels[size_t(i)] ? view.Labels[size_t(i)] : "");
+    const float top = OverviewBox.Y + OverviewBox.Height - (i % 2 == 0 ? 11 : 23);
+    overview[size_t(i % 2)].Place(font, i, label, at(i, false), at(i + 2, false), top, placed);
+    const float laneX = at(i, true);
+    if (laneX >= LaneBox.X && laneX < laneRight)
+      lane.Place(font, i, label, laneX, std::min(at(i + 1, true), laneRight), LaneBox.Y + LaneBox.Height - 11, placed);
+  }
+  return placed;
+}
+
+std::string FitText(const TTextureFont& font, const std::string& text, float width) {
+  if (TextWidth(font, text) <= width) return text;
+  std::string head = text.substr(0, text.size() / 2), tail = text.substr(text.size() / 2);
+  for (bool fromHead = true; TextWidth(font, head + "..." + tail) > width && !(head.empty() && tail.empty());
+       fromHead = !fromHead) {
+    if ((fromHead && !head.empty()) || tail.empty())
+      head.pop_back();
+    else
+      tail.erase(0, 1);
+  }
+  return head + "..." + tail;
+}
 
 float OverviewX(const TTimelineView& view, double ms) {
   return OverviewBox.X + float(ms / view.AxisEndMs) * OverviewBox.Width;
@@ -207,8 +274,7 @@ void DrawTimelineView(const TTimelineView& view, const TTextureFont& font, TTime
   DrawMarkers(view, OverviewBox, false);
   DrawMarkers(view, LaneBox, true);
   DrawPlayhead(view);
-  LabelMarkers(view, font);
-  FlatText(font, view.Readout, 10, TextRow(BandBox.Height - 16), TextColour);
-  FlatText(font, view.Notice, 10, TextRow(BandBox.Height - 32), TextColour);
+  DrawLabels(view, font);
+  DrawText(view, font);
   EndFlat2D();
 }

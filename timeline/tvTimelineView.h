@@ -1,8 +1,8 @@
 // How the timeline's band looks and where its parts lie: the overview of
 // the whole song with the entries' markers, the zoomed lane around the
-// playhead with the beat grid, and two lines of text, all in frame pixels
-// from the lower-left corner. Drawn in one flat block of the engine's 2D
-// layer, text included; the GL state is left as found.
+// playhead with the beat grid, and three rows of text, all in the 2D layer's
+// coordinates from the lower-left corner. Drawn opaque in one flat block of
+// the engine's 2D layer, text included; the GL state is left as found.
 //
 // State: none; everything drawn comes in the view, the textures it fills
 // with the caller.
@@ -15,6 +15,27 @@
 
 #include "Amb2_2D.h"
 #include "tvTimelineEdits.h"
+
+// What the readout tells: where the show is, the selected entry against the
+// beat, the grid and the states.
+struct TTimelineReadout {
+  int32_t DemoMs = 0;
+  int Part = 0;
+  const char* PartLabel = "";
+  uint32_t PartMs = 0;
+  int Entry = 0;
+  uint32_t EntryMs = 0;
+  double OffBeatMs = 0;
+  double Bpm = 120;
+  int BeatsPerBar = 4, Subdivision = 1;
+  bool Unsaved = false, Paused = false, Looping = false;
+};
+// The readout's rows, top first: where the show is (with the states at its
+// right end) and the entry with the grid.
+struct TReadoutRows {
+  std::string Position, States, Entry;
+};
+TReadoutRows ReadoutRows(const TTimelineReadout& readout);
 
 struct TTimelineView {
   const std::vector<float>* Peaks = nullptr;  // loudness per slice of the music
@@ -31,16 +52,31 @@ struct TTimelineView {
   bool Looping = false;
   double LoopFrom = 0, LoopTo = 0;
   std::vector<uint32_t> Bookmarks;
-  std::string Readout, Notice;
+  TTimelineReadout Readout;
+  std::string Notice;
 };
 
 struct TBox {
   float X, Y, Width, Height;
   bool Holds(int x, int y) const { return x >= X && x < X + Width && y >= Y && y < Y + Height; }
 };
-constexpr TBox BandBox{0, 0, 800, 172};
+constexpr TBox BandBox{0, 0, 800, 188};
 constexpr TBox OverviewBox{10, 8, 780, 50};
 constexpr TBox LaneBox{10, 66, 780, 64};
+
+// The markers' labels where they are drawn (the left end of the baseline, y
+// from the bottom), each in its row not touching the next: one that would
+// shrinks to its entry's number, one that would even so is left out.
+struct TPlacedLabel {
+  int Entry = 0;
+  std::string Text;
+  float X = 0, Y = 0, Width = 0;
+};
+std::vector<TPlacedLabel> PlaceLabels(const TTimelineView& view, const TTextureFont& font);
+
+// The text to draw in `width`: the text itself when it fits, else its start
+// and its end with "..." between them.
+std::string FitText(const TTextureFont& font, const std::string& text, float width);
 
 // The overview's x of a moment and moment of an x.
 float OverviewX(const TTimelineView& view, double ms);
