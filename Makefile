@@ -61,12 +61,14 @@ package: run-packages
 	cd $(BUILD) && cpack -G DEB
 
 # make video: the whole show at 60 fps with its music in build/tavix.mp4,
-# rendered headless by tools/capture (installs ffmpeg when it is missing).
+# rendered headless by tools/capture (installs ffmpeg when it is missing);
+# make video SIZE=2880x2160 renders it at that frame size.
+SIZE :=
 .PHONY: video
 video: run-packages configure
 	@./.ci/install-packages ffmpeg
 	cmake --build $(BUILD) --target tavix-capture data
-	$(BUILD)/tavix-capture --video $(BUILD)/tavix.mp4
+	$(BUILD)/tavix-capture --video $(BUILD)/tavix.mp4 $(if $(SIZE),--size $(SIZE))
 
 # make sanitize (the second half of make test): one clang build in build-san,
 # instrumented for ASan, UBSan and libFuzzer, serves both the quick tests under

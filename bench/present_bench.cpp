@@ -13,7 +13,7 @@ namespace {
 
 void BM_PresentFrame(benchmark::State& state) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  SetDisplayChoice({TScreenMode::Window, int(state.range(0)), int(state.range(1))});
+  SetDisplayChoice({TScreenMode::Window, int(state.range(0)), int(state.range(1)), {}});
   const TGLWindow window = MakeGLWindow(800, 600, 32, false, "bench");
   glClearColor(0.3f, 0.5f, 0.7f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);

@@ -15,7 +15,7 @@ namespace {
 
 void BM_DrawTimeline(benchmark::State& state) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  SetDisplayChoice({TScreenMode::Window, 800, 600});
+  SetDisplayChoice({TScreenMode::Window, 800, 600, {}});
   const TGLWindow window = MakeGLWindow(800, 600, 32, false, "bench");
   TTextureFont font = CreateTextureFont("Tahoma", 12, true);
   std::vector<float> peaks(19500);

@@ -3,24 +3,30 @@
 //
 // State: the fog colour, (0.5, 0.5, 0.5, 1) until the first SetupFog. Fog
 // stays enabled after SetupFog; the copies leave the target texture bound
-// and the viewport at the full current window.
+// and the viewport over the whole frame.
 #include "Amb2Env.h"
 
 #include <GL/gl.h>
 
 #include <vector>
 
+#include "AmbFrame.h"
 #include "Ambrel2.h"
 
 namespace {
 
 TColorRGBA FogColor{0.5f, 0.5f, 0.5f, 1.0f};
 
+// The square is `size` units of the frame's layout: as many pixels at its own
+// size, and more in a larger frame, so that a trail keeps its share of the
+// picture and only grows finer.
 void CopyCorner(uint32_t texture, int size, GLenum internalFormat) {
   glBindTexture(GL_TEXTURE_2D, texture);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, internalFormat, 0, 0, size, size, 0);
-  const TGLWindow& window = CurrentWindow();
-  glViewport(0, 0, window.Width, window.Height);
+  const int pixels = ScaledPixels(size);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, internalFormat, 0, 0, pixels, pixels, 0);
+  int width = CurrentWindow().Width, height = CurrentWindow().Height;
+  GetFrameSize(width, height);
+  glViewport(0, 0, width, height);
 }
 
 }  // namespace
@@ -39,7 +45,7 @@ uint32_t CreateEmptyTexture(int size) {
   return texture;
 }
 
-void SetTextureViewport(int size) { glViewport(0, 0, size, size); }
+void SetTextureViewport(int size) { glViewport(0, 0, ScaledPixels(size), ScaledPixels(size)); }
 
 void CopyScreenToTexture(uint32_t texture, int size) { CopyCorner(texture, size, GL_RGB); }
 

@@ -12,7 +12,9 @@
 #include <ft2build.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 #include FT_FREETYPE_H
@@ -224,10 +226,36 @@ void WithFontFace(const char* faceName, int height, bool bold, Use use) {
 
 }  // namespace
 
+namespace {
+
+// What each bitmap font is made of and the frame scale its glyphs were
+// rasterised at: a frame that changes its scale (a native frame following
+// its window) has them made again into the same lists.
+struct TBitmapFontMaking {
+  std::string Face;
+  int Height = 0;
+  bool Bold = false;
+  float Scale = 1;
+};
+std::map<uint32_t, TBitmapFontMaking> BitmapFonts;
+
+void CompileBitmapFont(uint32_t base, TBitmapFontMaking& making) {
+  making.Scale = FrameScale();
+  WithFontFace(making.Face.c_str(), ScaledPixels(making.Height), making.Bold,
+               [base](FT_Face face) { CompileGlyphLists(face, base); });
+}
+
+void KeepFontAtFrameScale(uint32_t base) {
+  const auto font = BitmapFonts.find(base);
+  if (font != BitmapFonts.end() && font->second.Scale != FrameScale()) CompileBitmapFont(base, font->second);
+}
+
+}  // namespace
+
 uint32_t CreateBitmapFont(const char* faceName, int height, bool bold) {
   const GLuint base = glGenLists(FontGlyphCount);
   CurrentFontBase = base;
-  WithFontFace(faceName, height, bold, [base](FT_Face face) { CompileGlyphLists(face, base); });
+  CompileBitmapFont(base, BitmapFonts[base] = TBitmapFontMaking{faceName ? faceName : "", height, bold});
   return base;
 }
 
@@ -235,7 +263,10 @@ void SetFontBase(uint32_t base) { CurrentFontBase = base; }
 
 uint32_t FontBase() { return CurrentFontBase; }
 
-void FreeBitmapFont() { glDeleteLists(CurrentFontBase, FontGlyphCount); }
+void FreeBitmapFont() {
+  glDeleteLists(CurrentFontBase, FontGlyphCount);
+  BitmapFonts.erase(CurrentFontBase);
+}
 
 void PrintText(const char* text, int x, int y, const TColorRGBA& color) {
   TextColor = color;
@@ -260,6 +291,7 @@ void DrawTextAtRaster(const char* text) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   SetOrthoProjection();
+  KeepFontAtFrameScale(CurrentFontBase);
   glRasterPos2f(TextX, float(CurrentWindow().Height) - TextY);
   glPushAttrib(GL_LIST_BIT);
   glListBase(CurrentFontBase - FirstGlyph);
@@ -369,7 +401,9 @@ void DrawRect(const TColorRGBA& color, float x, float y, float w, float h) {
 }
 
 void BeginFlat2D() {
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
+  // Lines one unit wide, as many pixels as the frame has to the unit.
+  if (FrameScale() != 1) glLineWidth(FrameScale());
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -479,10 +513,14 @@ void UploadAtlas(TTextureFont& font, std::vector<TGlyphPixels>& glyphs) {
 
 TTextureFont CreateTextureFont(const char* faceName, int height, bool bold) {
   std::vector<TGlyphPixels> glyphs;
-  WithFontFace(faceName, height, bold, [&glyphs](FT_Face face) {
+  WithFontFace(faceName, ScaledPixels(height), bold, [&glyphs](FT_Face face) {
     for (int c = FirstGlyph; c <= LastGlyph; ++c) glyphs.push_back(RenderGlyph(face, (unsigned char)c));
   });
   TTextureFont font;
+  font.Face = faceName ? faceName : "";
+  font.Height = height;
+  font.Bold = bold;
+  font.Scale = FrameScale();
   UploadAtlas(font, glyphs);
   return font;
 }
@@ -490,6 +528,13 @@ TTextureFont CreateTextureFont(const char* faceName, int height, bool bold) {
 void FreeTextureFont(TTextureFont& font) {
   if (font.Texture != 0) glDeleteTextures(1, &font.Texture);
   font = TTextureFont{};
+}
+
+void KeepTextureFontAtFrameScale(TTextureFont& font) {
+  if (font.Texture == 0 || font.Scale == FrameScale()) return;
+  const TTextureFont old = font;
+  FreeTextureFont(font);
+  font = CreateTextureFont(old.Face.c_str(), old.Height, old.Bold);
 }
 
 namespace {
@@ -522,16 +567,24 @@ void EndCoverage(const TSavedTexture& saved) {
 void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color) {
   if (font.Texture == 0) return;
   const TSavedTexture saved = BeginCoverage(font.Texture, color);
-  const float texel = 1.0f / float(font.Size), baseline = float(CurrentWindow().Height - y);
+  // The glyphs are the frame's pixels: the line starts on a whole pixel and
+  // each glyph's corners are whole pixels, in the layout's units.
+  const float scale = font.Scale, texel = 1.0f / float(font.Size);
+  const float baseline = std::round(float(CurrentWindow().Height - y) * scale);
   std::vector<float> quads;  // u, v, x, y for each corner
-  float pen = float(x);
+  float pen = std::round(float(x) * scale);
   for (const char c : PrintableOnly(text.c_str())) {
     const TTextureGlyph& g = font.Glyphs[size_t((unsigned char)c - FirstGlyph)];
-    const float x0 = pen + float(g.Left), y0 = baseline - float(g.Rows - g.Top);
-    const float x1 = x0 + float(g.Width), y1 = y0 + float(g.Rows);
+    const float x0 = (pen + float(g.Left)) / scale, y0 = (baseline - float(g.Rows - g.Top)) / scale;
+    const float x1 = x0 + float(g.Width) / scale, y1 = y0 + float(g.Rows) / scale;
     const float u1 = g.U + float(g.Width) * texel, v1 = g.V + float(g.Rows) * texel;
     quads.insert(quads.end(), {g.U, g.V, x0, y0, u1, g.V, x1, y0, u1, v1, x1, y1, g.U, v1, x0, y1});
     pen += g.Advance;
+  }
+  // Nothing to draw (an empty line) hands the renderer no array.
+  if (quads.empty()) {
+    EndCoverage(saved);
+    return;
   }
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -547,7 +600,7 @@ float TextWidth(const TTextureFont& font, const std::string& text) {
   float width = 0;
   if (font.Glyphs.empty()) return width;
   for (const char c : PrintableOnly(text.c_str())) width += font.Glyphs[size_t((unsigned char)c - FirstGlyph)].Advance;
-  return width;
+  return width / font.Scale;
 }
 
 void FillAlphaImage(TAlphaImage& image, int width, int height, const std::vector<uint8_t>& alpha) {

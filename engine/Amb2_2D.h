@@ -57,10 +57,18 @@ struct TTextureGlyph {
 struct TTextureFont {
   uint32_t Texture = 0;
   int Size = 0;                       // of the square texture
-  std::vector<TTextureGlyph> Glyphs;  // characters 32..127
+  std::vector<TTextureGlyph> Glyphs;  // characters 32..127, in the frame's pixels
+  std::string Face;
+  int Height = 0;
+  bool Bold = false;
+  float Scale = 1;  // the frame's pixels per unit the glyphs were made for
 };
+// The glyphs are rasterised at the frame's scale, so that text is as fine as
+// the frame; after the frame changes its scale, KeepTextureFontAtFrameScale
+// makes them again before the font draws.
 TTextureFont CreateTextureFont(const char* faceName, int height, bool bold);
 void FreeTextureFont(TTextureFont& font);
+void KeepTextureFontAtFrameScale(TTextureFont& font);
 // Leaves the bound texture and the texture environment as they were.
 void FlatText(const TTextureFont& font, const std::string& text, int x, int y, const TColorRGBA& color);
 // How far FlatText moves along the line for the text.

@@ -20,6 +20,7 @@
 #include "Amb2Materials.h"
 #include "Amb2_2D.h"
 #include "Amb2_3ds.h"
+#include "AmbFrame.h"
 #include "Ambrel2.h"
 #include "tvCommon.h"
 #include "tvPulsar.h"
@@ -100,11 +101,15 @@ void DrawBallOverlays(float t) {
 }
 
 // The ball twice: a wireframe and a solid pass whose opacities cross-fade.
+// The wire is as thick in a larger frame as in the classic one.
 void DrawBallMesh(float t) {
   const float fade = static_cast<float>(std::sin(t / 1000.0));
+  const bool scaled = FrameScale() != 1;
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  if (scaled) glLineWidth(FrameScale());
   glColor4f(1, 1, 1, fade);
   BallMesh->Draw();
+  if (scaled) glLineWidth(1);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glColor4f(1, 1, 1, 1 - fade);
   BallMesh->Draw();

@@ -15,6 +15,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
@@ -29,6 +30,8 @@ GLuint modulateProgram = 0;
 bool modulating = false;
 int frameWidth = 0;
 int frameHeight = 0;
+int layoutWidth = 0;
+int layoutHeight = 0;
 bool rowsTopFirst = false;
 
 // The library the program links exports no extension calls; these come from
@@ -286,7 +289,7 @@ GLuint PickPresentProgram() {
 
 }  // namespace
 
-bool CreateFrame(int width, int height, const TFrameSupport& support) {
+bool CreateFrame(int width, int height, int layoutW, int layoutH, const TFrameSupport& support) {
   glGenFramebuffers(1, &frameBuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
   // Which pixels an edge covers depends on which way the rows run; stored
@@ -302,6 +305,8 @@ bool CreateFrame(int width, int height, const TFrameSupport& support) {
   }
   frameWidth = width;
   frameHeight = height;
+  layoutWidth = layoutW;
+  layoutHeight = layoutH;
   rowsTopFirst = support.RowsTopFirst;
   depthlessBuffer = MakeDepthlessBuffer(support.RowsTopFirst);
   if (FindProgramCalls(support.FindFragmentProgramCall)) {
@@ -311,6 +316,32 @@ bool CreateFrame(int width, int height, const TFrameSupport& support) {
   // A fresh frame reads like a fresh window: the clear values are still GL's
   // own (black, the far plane) when the window is made.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  return true;
+}
+
+bool ResizeFrame(int width, int height) {
+  if (frameBuffer == 0 || width <= 0 || height <= 0) return false;
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glBindTexture(GL_TEXTURE_2D, colourTexture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+  glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (!complete) {
+    if (width != frameWidth || height != frameHeight) ResizeFrame(frameWidth, frameHeight);
+    return false;
+  }
+  frameWidth = width;
+  frameHeight = height;
+  glViewport(0, 0, width, height);
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_SCISSOR_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glPopAttrib();
   return true;
 }
 
@@ -325,6 +356,20 @@ bool GetFrameSize(int& width, int& height) {
   width = frameWidth;
   height = frameHeight;
   return true;
+}
+
+bool GetFrameLayout(int& width, int& height) {
+  if (frameBuffer == 0) return false;
+  width = layoutWidth;
+  height = layoutHeight;
+  return true;
+}
+
+float FrameScale() { return frameBuffer != 0 && layoutHeight > 0 ? float(frameHeight) / float(layoutHeight) : 1.0f; }
+
+int ScaledPixels(int units) {
+  if (frameBuffer == 0 || layoutHeight <= 0 || frameHeight == layoutHeight) return units;
+  return int((int64_t(units) * frameHeight + layoutHeight / 2) / layoutHeight);
 }
 
 void BeginQuadsWithoutDepth() {
@@ -355,6 +400,11 @@ TFrameBox FitFrame(int frameWidth, int frameHeight, int windowWidth, int windowH
   } else {
     box.Width = windowWidth;
     box.Height = int((2 * w * fh + fw) / (2 * fw));
+  }
+  if (frameWidth <= windowWidth && frameHeight <= windowHeight && box.Width - frameWidth <= 3 &&
+      box.Height - frameHeight <= 3) {
+    box.Width = frameWidth;
+    box.Height = frameHeight;
   }
   box.X = (windowWidth - box.Width) / 2;
   box.Y = (windowHeight - box.Height) / 2;

@@ -22,14 +22,28 @@ struct TFrameSupport {
   void* (*FindFragmentProgramCall)(const char* name) = nullptr;
 };
 
-// Makes the frame, cleared, and binds it. Returns false, with nothing made
-// and the window bound, when the context cannot complete one.
-bool CreateFrame(int width, int height, const TFrameSupport& support);
+// Makes the frame of width x height pixels, cleared, and binds it; its
+// picture is laid out in layoutWidth x layoutHeight units (the window
+// record's size, which the projection and the 2D layer keep whatever the
+// pixels). Returns false, with nothing made and the window bound, when the
+// context cannot complete one.
+bool CreateFrame(int width, int height, int layoutWidth, int layoutHeight, const TFrameSupport& support);
+// A new size in pixels for the frame (a native frame following its window),
+// cleared and bound, the viewport over all of it; false, with the old size
+// kept, when the context cannot complete it.
+bool ResizeFrame(int width, int height);
 // Releases the frame and binds the window; needs the context still current.
 void DestroyFrame();
 bool HasFrame();
-// The frame's size; false, with nothing set, while there is no frame.
+// The frame's size in pixels and its layout in units; false, with nothing
+// set, while there is no frame.
 bool GetFrameSize(int& width, int& height);
+bool GetFrameLayout(int& width, int& height);
+// Pixels per unit of the layout (its height's), 1 without a frame.
+float FrameScale();
+// A length in units as whole pixels of the frame, rounded: exactly `units`
+// while the frame is laid out at its own size.
+int ScaledPixels(int units);
 
 // Around quads that neither test nor write depth (the 2D layer's pictures):
 // they are drawn into the frame's colour without its depth planes, and, where
@@ -43,7 +57,9 @@ void BeginQuadsWithoutDepth();
 void EndQuadsWithoutDepth();
 
 // Where a frame lands in a window: the largest box of the frame's shape that
-// fits, centred (in whole pixels, origin at the lower-left corner).
+// fits, centred (in whole pixels, origin at the lower-left corner). A frame
+// that fits within three pixels of that box (the display's own 4:3 box,
+// rounded to the shape) is shown unscaled instead, centred.
 struct TFrameBox {
   int X = 0, Y = 0, Width = 0, Height = 0;
 };

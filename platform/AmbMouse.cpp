@@ -40,10 +40,12 @@ void ReadSdlMouse(TMouseState& state) {
   // The position is relative to whichever window has the pointer.
   if (SDL_GetMouseFocus() != sdlWindow) return;
   SDL_GetWindowSize(sdlWindow, &width, &height);
-  // Without a frame the window is the frame's size.
-  int frameWidth = width, frameHeight = height;
+  // Without a frame the window is the frame's size, and its layout.
+  int frameWidth = width, frameHeight = height, layoutWidth = width, layoutHeight = height;
   GetFrameSize(frameWidth, frameHeight);
-  const TMouseState place = FramePointFromWindow(x, y, width, height, frameWidth, frameHeight);
+  GetFrameLayout(layoutWidth, layoutHeight);
+  const TMouseState place =
+      FramePointFromWindow(x, y, width, height, frameWidth, frameHeight, layoutWidth, layoutHeight);
   state.Inside = place.Inside;
   state.X = place.X;
   state.Y = place.Y;
@@ -79,13 +81,18 @@ void ShowPointer(bool shown) {
 
 bool PointerWanted() { return pointerWanted; }
 
-TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight) {
+TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight,
+                                 int layoutWidth, int layoutHeight) {
   TMouseState state;
   const TFrameBox box = FitFrame(frameWidth, frameHeight, windowWidth, windowHeight);
   if (box.Width <= 0 || box.Height <= 0) return state;
   const int up = windowHeight - 1 - y;  // the window's rows counted from the bottom
   state.Inside = x >= box.X && x < box.X + box.Width && up >= box.Y && up < box.Y + box.Height;
-  state.X = FramePixel(x, box.X, box.Width, frameWidth);
-  state.Y = FramePixel(up, box.Y, box.Height, frameHeight);
+  state.X = FramePixel(x, box.X, box.Width, layoutWidth);
+  state.Y = FramePixel(up, box.Y, box.Height, layoutHeight);
   return state;
+}
+
+TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight) {
+  return FramePointFromWindow(x, y, windowWidth, windowHeight, frameWidth, frameHeight, frameWidth, frameHeight);
 }

@@ -3,10 +3,10 @@
 // turned since the previous poll. Read from SDL, or from an installed mouse
 // source (tests, scripted runs).
 //
-// Positions are frame pixels with the origin at the frame's lower-left
+// Positions are the frame's layout units with the origin at its lower-left
 // corner, y upwards, as the 2D layer's rectangles: whatever size the window
-// has and wherever the frame sits in it, (0, 0) .. (799, 599) covers the
-// 800 x 600 picture. A pointer over the black bars, or outside the window,
+// has, wherever the frame sits in it and however many pixels it has, (0, 0)
+// .. (799, 599) covers the 800 x 600 picture. A pointer over the black bars, or outside the window,
 // is not Inside; over the bars X and Y still give the nearest picture pixel,
 // so that a drag carried past the picture's edge stays on it.
 //
@@ -40,7 +40,10 @@ bool PointerWanted();
 void NoteMouseWheel(int notches);
 
 // Where a pointer at (x, y) in window points (origin at the top-left corner,
-// y downwards) lands on a frame of frameWidth x frameHeight shown fitted
-// into a window of windowWidth x windowHeight points (FitFrame): sets
-// Inside, X and Y only.
+// y downwards) lands on a frame of frameWidth x frameHeight pixels shown
+// fitted into a window of windowWidth x windowHeight points (FitFrame), in
+// the frame's layout units (its pixels where none are given): sets Inside, X
+// and Y only.
+TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight,
+                                 int layoutWidth, int layoutHeight);
 TMouseState FramePointFromWindow(int x, int y, int windowWidth, int windowHeight, int frameWidth, int frameHeight);

@@ -18,6 +18,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -35,6 +36,7 @@ TGLWindow currentWindow;
 TDisplayChoice displayChoice;
 SDL_Rect windowPlace{};  // where the window goes when it leaves fullscreen
 bool videoStarted = false;
+bool frameIsNative = false;  // the frame follows its window
 FrameSink frameSink;
 PresentedHook presentedHook;
 ContextEndHook contextEndHook;
@@ -81,8 +83,11 @@ void RequestGLSurface(int bits, bool depth) {
 // had, a window does. The fullscreen window is made the display's size from
 // the start (see CoverDisplay).
 SDL_Window* OpenWindow(const TGLWindow& window, bool fullscreen) {
-  const int width = displayChoice.WindowWidth > 0 ? displayChoice.WindowWidth : window.Width;
-  const int height = displayChoice.WindowHeight > 0 ? displayChoice.WindowHeight : window.Height;
+  // A window opens at the frame's size where one is asked for.
+  const TFrameSize& size = displayChoice.Size;
+  const bool fixed = size.Mode == TFrameSizeMode::Fixed;
+  const int width = displayChoice.WindowWidth > 0 ? displayChoice.WindowWidth : fixed ? size.Width : window.Width;
+  const int height = displayChoice.WindowHeight > 0 ? displayChoice.WindowHeight : fixed ? size.Height : window.Height;
   windowPlace = SDL_Rect{0, 0, width, height};
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
   if (fullscreen) {
@@ -177,6 +182,47 @@ void KeepWindowAtFrameSize(const TGLWindow& window, const char* why) {
             << window.Height << " window" << std::endl;
 }
 
+// The largest frame the context takes, width and height.
+void LargestFrame(int& width, int& height) {
+  GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+  width = std::min({texture, renderbuffer, viewport[0]});
+  height = std::min({texture, renderbuffer, viewport[1]});
+}
+
+// The frame's pixels as chosen, within what the context takes. The default
+// is said in one line, and so is a size the context cannot take.
+void ChooseFrameSize(SDL_Window* window, const TGLWindow& record, int& width, int& height) {
+  const TFrameSize& size = displayChoice.Size;
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const bool software = IsSoftwareRenderer(renderer ? renderer : "");
+  frameIsNative = size.Mode == TFrameSizeMode::Native || (size.Mode == TFrameSizeMode::Default && !software);
+  width = size.Mode == TFrameSizeMode::Fixed ? size.Width : record.Width;
+  height = size.Mode == TFrameSizeMode::Fixed ? size.Height : record.Height;
+  if (frameIsNative) {
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    NativeFrameSize(width, height, width, height);
+  }
+  int largestWidth = 0, largestHeight = 0;
+  LargestFrame(largestWidth, largestHeight);
+  if (width > largestWidth || height > largestHeight) {
+    const int asked = width, askedHeight = height;
+    NativeFrameSize(std::min(width, largestWidth), std::min(height, largestHeight), width, height);
+    std::cerr << "tavix: " << asked << " x " << askedHeight << " is larger than OpenGL takes here; drawing at " << width
+              << " x " << height << std::endl;
+  }
+  if (size.Mode != TFrameSizeMode::Default) return;
+  const std::string name = renderer ? renderer : "an unknown renderer";
+  if (software)
+    std::cerr << "tavix: drawing at " << width << " x " << height << " on the software renderer " << name
+              << "; --size native draws at the display's resolution" << std::endl;
+  else
+    std::cerr << "tavix: drawing at the display's resolution, " << width << " x " << height << ", on " << name
+              << "; --size 800x600 draws the classic frame" << std::endl;
+}
+
 // Why no frame could be made; nullptr when it was.
 const char* MakeFrame(const TGLWindow& window) {
   if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object"))
@@ -184,8 +230,26 @@ const char* MakeFrame(const TGLWindow& window) {
   TFrameSupport support;
   support.RowsTopFirst = SDL_GL_ExtensionSupported("GL_MESA_framebuffer_flip_y");
   if (SDL_GL_ExtensionSupported("GL_ARB_fragment_program")) support.FindFragmentProgramCall = SDL_GL_GetProcAddress;
-  if (!CreateFrame(window.Width, window.Height, support)) return "the framebuffer object cannot be completed";
+  int width = 0, height = 0;
+  ChooseFrameSize(SdlWindow(window), window, width, height);
+  if (!CreateFrame(width, height, window.Width, window.Height, support))
+    return "the framebuffer object cannot be completed";
   return nullptr;
+}
+
+// A native frame follows its window at the frame's end, so that the next
+// frame is drawn at the new size.
+void FollowWindow(SDL_Window* window) {
+  if (!frameIsNative || !HasFrame()) return;
+  int width = 0, height = 0, frameWidth = 0, frameHeight = 0;
+  SDL_GL_GetDrawableSize(window, &width, &height);
+  NativeFrameSize(width, height, width, height);
+  int largestWidth = 0, largestHeight = 0;
+  LargestFrame(largestWidth, largestHeight);
+  if (width > largestWidth || height > largestHeight)
+    NativeFrameSize(std::min(width, largestWidth), std::min(height, largestHeight), width, height);
+  GetFrameSize(frameWidth, frameHeight);
+  if (width != frameWidth || height != frameHeight) ResizeFrame(width, height);
 }
 
 // Pictures drawn straight into the window need its own depth planes: the
@@ -274,11 +338,26 @@ void Present(SDL_Window* window) {
     PresentFrame(width, height);
   }
   SDL_GL_SwapWindow(window);
+  FollowWindow(window);
 }
 
 }  // namespace
 
 void SetDisplayChoice(const TDisplayChoice& choice) { displayChoice = choice; }
+
+bool IsSoftwareRenderer(const std::string& renderer) {
+  std::string lower = renderer;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  for (const char* name : {"llvmpipe", "softpipe", "swrast", "software rasterizer"})
+    if (lower.find(name) != std::string::npos) return true;
+  return false;
+}
+
+void NativeFrameSize(int width, int height, int& frameWidth, int& frameHeight) {
+  const int step = std::max(1, std::min(width / 4, height / 3));
+  frameWidth = 4 * step;
+  frameHeight = 3 * step;
+}
 
 void PresentUntilDismissed(const TGLWindow& window) {
   SDL_Window* sdlWindow = SdlWindow(window);
@@ -359,7 +438,10 @@ void ToggleFullscreen() {
 
 void ResizeGLScene(int width, int height) {
   if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
+  // The viewport covers the frame's pixels; the projection keeps the layout's shape.
+  int pixelWidth = width, pixelHeight = height;
+  GetFrameSize(pixelWidth, pixelHeight);
+  glViewport(0, 0, pixelWidth, pixelHeight);
   LoadPerspective(width, height);
   glLoadIdentity();
 }

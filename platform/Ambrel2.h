@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // The window record: seven 32-bit-era fields in their historic order. The
 // handles are opaque platform objects (SDL window and GL context here).
@@ -29,20 +30,37 @@ extern float FarPlane;
 
 // How the window is shown, chosen before MakeGLWindow (the program's options).
 enum class TScreenMode { AsAsked, Window, Fullscreen };
+// The frame's size in pixels: one asked for (the record's own size is the
+// classic frame), or native, the largest 4:3 box of the screen or the
+// window, followed as the window changes. By default native on a hardware
+// renderer and the record's size on a software one, said on stderr.
+enum class TFrameSizeMode { Default, Fixed, Native };
+struct TFrameSize {
+  TFrameSizeMode Mode = TFrameSizeMode::Default;
+  int Width = 0, Height = 0;  // Fixed
+};
 struct TDisplayChoice {
   TScreenMode Screen = TScreenMode::AsAsked;  // AsAsked: MakeGLWindow's argument decides
   // The size a window (not fullscreen) opens at; 0 x 0 is the frame's size.
   // Lets the scaled picture be seen at other sizes where nobody can resize.
   int WindowWidth = 0;
   int WindowHeight = 0;
+  TFrameSize Size;
 };
 void SetDisplayChoice(const TDisplayChoice& choice);
 
-// Width and height are the frame's: the record, the projection and every
-// picture keep them whatever the window's size. Fullscreen fills the desktop
-// at its own mode; the frame is scaled into it. Where no frame can be made
-// (no framebuffer objects) nothing can scale it: the window is then the
-// frame's size, never fullscreen, and says so on stderr.
+// Mesa's CPU renderers, from the context's GL_RENDERER: llvmpipe, softpipe
+// and swrast ("Software Rasterizer").
+bool IsSoftwareRenderer(const std::string& renderer);
+// The largest 4:3 box of whole pixels in width x height (at least 4 x 3).
+void NativeFrameSize(int width, int height, int& frameWidth, int& frameHeight);
+
+// Width and height are the layout's: the record, the projection and the 2D
+// layer keep them whatever the window's size and the frame's pixels (the
+// display choice's frame size, within what the GL allows). Fullscreen fills
+// the desktop at its own mode; the frame is scaled into it. Where no frame
+// can be made (no framebuffer objects) nothing can scale it: the window is
+// then the record's size, never fullscreen, and says so on stderr.
 TGLWindow MakeGLWindow(int width, int height, int bits, bool fullscreen, const char* title);
 void KillGLWindow(TGLWindow window);
 // Flushes GL, then either handles one waiting event or presents the frame.

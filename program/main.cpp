@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   }
   TDisplayChoice display;
   display.Screen = options.Screen;
+  display.Size = options.Size;
   SetDisplayChoice(display);
   return RunTavix(ShowParts(), TimelineHooks(options.Edit), options.DataDir);
 }

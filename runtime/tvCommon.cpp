@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "Amb2_2D.h"
+#include "AmbFrame.h"
 #include "AmbSystem.h"
 
 // ---- frame state ------------------------------------------------------------
@@ -169,9 +170,19 @@ void LeavePictureState() {
   SetPerspectiveProjection();
 }
 
-// The lower band's rows are 0 to 111, the upper band's 488 and up.
-constexpr GLint PictureFirstRow = 112;
-constexpr GLint UpperBandFirstRow = 488;
+// The lower band's rows are 0 to 111, the upper band's 488 and up, 115 of
+// them, in the layout's units: as many pixel rows at 800 x 600, their share
+// of a larger frame's rows.
+constexpr int BandRows = 112, UpperBandRow = 488, UpperBandRows = 115;
+GLint PictureFirstRow() { return ScaledPixels(BandRows); }
+GLint UpperBandFirstRow() { return ScaledPixels(UpperBandRow); }
+
+// The frame's width in pixels.
+GLint FrameWidth() {
+  int width = MainWindow.Width, height = MainWindow.Height;
+  GetFrameSize(width, height);
+  return width;
+}
 
 // The scissor box in force before ScissorToPicture, while the scene is cut.
 bool PictureScissored = false;
@@ -187,16 +198,17 @@ void EndPictureScissor() {
 // The bands are opaque black on whole pixel rows: clearing those rows gives
 // the very pixels an opaque rectangle blends there, at a fraction of the
 // cost. The scissor and the clear colour are put back as they were.
-void ClearBands(int width) {
+void ClearBands() {
+  const GLint width = FrameWidth();
   GLfloat clearColour[4];
   GLint scissorBox[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
   glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
   glEnable(GL_SCISSOR_TEST);
   glClearColor(0, 0, 0, 1);
-  glScissor(0, 0, width, PictureFirstRow);
+  glScissor(0, 0, width, PictureFirstRow());
   glClear(GL_COLOR_BUFFER_BIT);
-  glScissor(0, UpperBandFirstRow, width, 115);
+  glScissor(0, UpperBandFirstRow(), width, ScaledPixels(UpperBandRows));
   glClear(GL_COLOR_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
   glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
@@ -211,14 +223,14 @@ void ScissorToPicture() {
   if (!PictureScissored) glGetIntegerv(GL_SCISSOR_BOX, SceneScissorBox);
   PictureScissored = true;
   glEnable(GL_SCISSOR_TEST);
-  glScissor(0, PictureFirstRow, MainWindow.Width, UpperBandFirstRow - PictureFirstRow);
+  glScissor(0, PictureFirstRow(), FrameWidth(), UpperBandFirstRow() - PictureFirstRow());
 }
 
 void DrawLetterbox() {
   const float w = float(MainWindow.Width), h = float(MainWindow.Height);
   EndPictureScissor();
   Begin2D();
-  ClearBands(MainWindow.Width);
+  ClearBands();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glColor4f(1, 1, 1, 1);

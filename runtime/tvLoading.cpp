@@ -20,6 +20,7 @@
 #include "Amb2_2D.h"
 #include "Amb2_3ds.h"
 #include "AmbBass.h"
+#include "AmbFrame.h"
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "Ambrel2.h"
@@ -151,7 +152,7 @@ void LoadTextures() {
         *step.Target = LoadTgaTexture(step.File);
         break;
       case TStepKind::RenderTarget:
-        *step.Target = CreateEmptyTexture(512);
+        *step.Target = CreateEmptyTexture(ScaledPixels(512));
         break;
       case TStepKind::Progress:
         ShowLoadingProgress("Loading texture data", step.Percent);

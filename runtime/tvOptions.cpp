@@ -2,6 +2,7 @@
 #include "tvOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, const std::string& unknownNote) {
   // CLI11 takes the arguments last one first.
@@ -12,6 +13,18 @@ std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, c
     return error.what();
   }
   return app.remaining().empty() ? "" : "unknown option \"" + app.remaining().front() + "\"" + unknownNote;
+}
+
+TFrameSize ParseFrameSize(const std::string& text, bool nativeAllowed) {
+  if (nativeAllowed && text == "native") return {TFrameSizeMode::Native, 0, 0};
+  const std::string wanted = std::string("--size expects ") + (nativeAllowed ? "native or " : "") +
+                             "a 4:3 WIDTHxHEIGHT from 320x240 (800x600 is the classic frame), not \"" + text + "\"";
+  int width = 0, height = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%5dx%5d%c", &width, &height, &extra) != 2 || text.find_first_of("+- ") != text.npos ||
+      width < 320 || width * 3 != height * 4)
+    throw ETavixUsage(wanted);
+  return {TFrameSizeMode::Fixed, width, height};
 }
 
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
@@ -25,12 +38,15 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   app.add_flag("--version", options.Version);
   app.add_option("--data", options.DataDir)->type_name("DIR");
   app.add_flag("--edit", options.Edit);
+  std::string size;
+  app.add_option("--size", size)->type_name("SIZE");
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
   const std::string fault = ParseLastWins(app, args);
   if (!fault.empty()) throw ETavixUsage(fault);
   if (app.count("--data") > 0 && options.DataDir.empty()) throw ETavixUsage("--data needs a folder");
   if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
+  if (app.count("--size") > 0) options.Size = ParseFrameSize(size, true);
   if (window) options.Screen = TScreenMode::Window;
   if (fullscreen) options.Screen = TScreenMode::Fullscreen;
   return options;
@@ -39,15 +55,19 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
 std::string TavixVersion() { return TAVIX_VERSION; }
 
 std::string TavixHelpText() {
-  return R"(Usage: tavix [--window | --fullscreen] [--data DIR] [--edit]
+  return R"(Usage: tavix [--window | --fullscreen] [--size SIZE] [--data DIR] [--edit]
 
 Plays the Tavix demo: a loading screen, then a fixed sequence of 3D scenes
-over its music. The picture is always drawn at 800 x 600 and scaled to fill
+over its music. The picture is drawn at the frame's size and scaled to fill
 the screen or the window with its 4:3 shape kept (black bars where the shapes
 differ); the desktop's resolution is never changed.
 
   --fullscreen   fill the screen (the default)
-  --window       play in an 800 x 600 window that can be resized
+  --window       play in a window that can be resized
+  --size SIZE    the frame's size: 800x600, the classic frame; native, the
+                 largest 4:3 box of the screen or the window, following the
+                 window; or any 4:3 WIDTHxHEIGHT from 320x240 up. By default
+                 native on a graphics card and 800x600 on a software renderer
   --data DIR     read the demo's files from DIR
   --edit         open the timeline (F2) as soon as the show begins
   --version      print the version and end

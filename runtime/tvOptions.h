@@ -20,8 +20,9 @@ std::string ParseLastWins(CLI::App& app, const std::vector<std::string>& args, c
 
 struct TTavixOptions {
   TScreenMode Screen = TScreenMode::AsAsked;  // nothing given: fullscreen, as the start-up asks
+  TFrameSize Size;                            // nothing given: by the renderer
   std::string DataDir;                        // empty: looked for (DataFolderCandidates)
-  bool Edit = false;  // the timeline open from the show's start
+  bool Edit = false;                          // the timeline open from the show's start
   bool Help = false;
   bool Version = false;
 };
@@ -35,6 +36,9 @@ class ETavixUsage : public std::runtime_error {
 // Parses argv[1..]; throws ETavixUsage for unknown options and for --window
 // together with --fullscreen.
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args);
+// The value of --size: "native" (when allowed) or a 4:3 WIDTHxHEIGHT from
+// 320x240 up; throws ETavixUsage naming what is wrong.
+TFrameSize ParseFrameSize(const std::string& text, bool nativeAllowed);
 // The options, the data folders, the keys and the file S writes.
 std::string TavixHelpText();
 // The version of the build, "major.minor.patch".

@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "AmbFrame.h"
 #include "AmbInput.h"
 #include "AmbMouse.h"
 #include "Ambrel2.h"
@@ -153,7 +154,7 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
   const TXServer server;
   ASSERT_NE(server.Display, nullptr);
   TVirtualClock clock{1000};
-  SetDisplayChoice({TScreenMode::Fullscreen});
+  SetDisplayChoice({TScreenMode::Fullscreen, 0, 0, {}});
   const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
   CreateKeyboard(window);
   BeginSchedule();
@@ -214,7 +215,7 @@ TEST(Display, FullscreenAltEnterAndAMessageBox) {
 TEST(Display, ThePointerAsTheFrameSeesIt) {
   const TXServer server;
   ASSERT_NE(server.Display, nullptr);
-  SetDisplayChoice({TScreenMode::Fullscreen});
+  SetDisplayChoice({TScreenMode::Fullscreen, 0, 0, {}});
   const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
   EXPECT_TRUE(Xdo("windowfocus --sync " + std::to_string(FindWindow("Tavix"))));
   using TSeen = std::tuple<bool, int, int, int, bool>;  // Inside, X, Y, Wheel, Left
@@ -237,6 +238,34 @@ TEST(Display, ThePointerAsTheFrameSeesIt) {
         30);
     EXPECT_EQ(seen, want) << mouse;
   }
+  KillGLWindow(window);
+  SetDisplayChoice({});
+}
+
+// At native the frame is the screen's 4:3 box in fullscreen (1280 x 960 of
+// the 1280 x 1024 screen) and follows the window: out of fullscreen (800 x
+// 600) and resized to 1001 x 700 (932 x 699, shown unscaled).
+TEST(Display, ANativeFrameFollowsTheScreenAndTheWindow) {
+  const TXServer server;
+  ASSERT_NE(server.Display, nullptr);
+  SetDisplayChoice({TScreenMode::Fullscreen, 0, 0, {TFrameSizeMode::Native, 0, 0}});
+  const TGLWindow window = MakeGLWindow(800, 600, 32, false, "Tavix");
+  const std::string id = std::to_string(FindWindow("Tavix"));
+  const auto frameIs = [&](int width, int height) {
+    return Eventually(
+        [&] {
+          PresentWhiteFrame(window);
+          int w = 0, h = 0;
+          return GetFrameSize(w, h) && w == width && h == height;
+        },
+        30);
+  };
+  EXPECT_TRUE(frameIs(1280, 960));
+  EXPECT_TRUE(Xdo("windowfocus --sync " + id + " key alt+Return"));
+  EXPECT_TRUE(frameIs(800, 600));
+  EXPECT_TRUE(Xdo("windowsize --sync " + id + " 1001 700"));
+  EXPECT_TRUE(frameIs(932, 699));
+  EXPECT_EQ(FitFrame(932, 699, 1001, 700).Width, 932);
   KillGLWindow(window);
   SetDisplayChoice({});
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstring>
@@ -23,10 +24,19 @@ bool HaveData() { return std::filesystem::exists(std::string(TAVIX_DATA_DIR) + "
 std::string Parsed(const std::vector<std::string>& args) {
   try {
     const TTavixOptions o = ParseTavixOptions(args);
-    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir;
+    const std::string size = o.Size.Mode == TFrameSizeMode::Native ? " native"
+                             : o.Size.Mode == TFrameSizeMode::Fixed
+                                 ? " " + std::to_string(o.Size.Width) + "x" + std::to_string(o.Size.Height)
+                                 : "";
+    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir + size;
   } catch (const ETavixUsage& e) {
     return e.what();
   }
+}
+
+std::string BadSize(const std::string& size) {
+  return "--size expects native or a 4:3 WIDTHxHEIGHT from 320x240 (800x600 is the classic frame), not \"" + size +
+         "\"";
 }
 
 TEST(DisplayOptions, ParseAndRefuse) {
@@ -41,9 +51,16 @@ TEST(DisplayOptions, ParseAndRefuse) {
       {{"--window", "--data", "/opt/demo"}, "window/opt/demo"},
       {{"--data"}, "--data: 1 required DIR missing"},
       {{"--data", ""}, "--data needs a folder"},
-      {{"--window", "--fullscreen"}, "--window and --fullscreen cannot be used together"}};
+      {{"--window", "--fullscreen"}, "--window and --fullscreen cannot be used together"},
+      {{"--size", "native"}, "as asked native"},
+      {{"--window", "--size", "1600x1200"}, "window 1600x1200"},
+      {{"--size", "320x240"}, "as asked 320x240"},
+      {{"--size", "800x601"}, BadSize("800x601")},
+      {{"--size", "316x237"}, BadSize("316x237")},
+      {{"--size", "1600x1200x"}, BadSize("1600x1200x")},
+      {{"--size", "-800x-600"}, BadSize("-800x-600")}};
   for (const auto& [args, meaning] : cases) EXPECT_EQ(Parsed(args), meaning);
-  for (const char* word : {"--window", "--fullscreen", "--help", "Alt+Enter", "Escape"})
+  for (const char* word : {"--window", "--fullscreen", "--size", "--help", "Alt+Enter", "Escape"})
     EXPECT_NE(TavixHelpText().find(word), std::string::npos) << word;
 }
 
@@ -84,8 +101,12 @@ TEST(Program, EndsOnAStopSignal) {
     // The first signal taken: the default action is back for the second.
     if (second && Eventually([&] { return !CatchesSignal(pid, second); })) kill(pid, second);
     EXPECT_EQ(Ending(pid, 20), stop.Ending) << first << " " << second;
+    // Nothing on stderr but the line on the frame's size chosen for the renderer.
     if (!second) {
-      EXPECT_EQ(ReadBytes(folder.File("stderr.txt")), "") << first;
+      const std::string err = ReadBytes(folder.File("stderr.txt"));
+      EXPECT_TRUE(err.rfind("tavix: drawing at 800 x 600 on the software renderer ", 0) == 0 &&
+                  std::count(err.begin(), err.end(), '\n') == 1)
+          << first << ": " << err;
     }
   }
 }

@@ -118,7 +118,7 @@ TEST_F(Window, FrameIsScaledIntoTheCentredBoxWithBlackBars) {
                {1280, 720, {160, 0, 960, 720}}};
   std::vector<uint8_t> reference;
   for (const auto& [width, height, box] : cases) {
-    SetDisplayChoice({TScreenMode::Window, width, height});
+    SetDisplayChoice({TScreenMode::Window, width, height, {}});
     window = MakeGLWindow(800, 600, 32, false, "Tavix");
     EXPECT_NE(Get(GL_DRAW_FRAMEBUFFER_BINDING), 0) << width;
     ClearScreen();
@@ -174,7 +174,7 @@ TEST_F(Window, ASizeChangeLeavesTheFrameStateAlone) {
 // 1024 x 768) leaves window, viewport (the scenes) and record (the 2D layer)
 // at 800 x 600; drawn into directly, the window has depth planes of its own.
 [[noreturn]] void PlayWithoutFrame() {
-  SetDisplayChoice({TScreenMode::Fullscreen, 1280, 1024});
+  SetDisplayChoice({TScreenMode::Fullscreen, 1280, 1024, {}});
   const TGLWindow window = MakeGLWindow(800, 600, 32, true, "Tavix");
   ToggleFullscreen();
   for (int i = 0; i < 10; ++i) PumpMessagesAndSwap(window);
@@ -207,6 +207,27 @@ TEST_F(Window, NoWindowSystemIsReportedAndStopsTheProgram) {
 // Window points (top-left origin) onto the 800 x 600 frame (lower-left
 // origin): the frame's own size, letterboxed with 32-point bars, pillarboxed
 // with 240-point bars. Over a bar or outside, X and Y stay on the picture.
+// The frame's default by the renderer: Mesa's CPU renderers draw the
+// classic frame, anything else the display's own box, the largest 4:3 box of
+// whole pixels.
+TEST(FrameSize, TheDefaultFollowsTheRendererAndNativeIsTheLargest43Box) {
+  const std::pair<const char*, bool> renderers[] = {
+      {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+      {"softpipe", true},
+      {"Software Rasterizer", true},
+      {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+      {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+      {"NVIDIA GeForce RTX 3070/PCIe/SSE2", false}};
+  for (const auto& [renderer, software] : renderers) EXPECT_EQ(IsSoftwareRenderer(renderer), software) << renderer;
+  const std::array<int, 4> boxes[] = {{1280, 1024, 1280, 960},  {1920, 1080, 1440, 1080}, {1001, 700, 932, 699},
+                                      {3840, 2160, 2880, 2160}, {800, 600, 800, 600},     {2, 2, 4, 3}};
+  for (const auto& [width, height, frameWidth, frameHeight] : boxes) {
+    int w = 0, h = 0;
+    NativeFrameSize(width, height, w, h);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(frameWidth, frameHeight)) << width << "x" << height;
+  }
+}
+
 TEST(Mouse, WindowPointsLandOnFramePixels) {
   const struct {
     int X, Y, Width, Height;

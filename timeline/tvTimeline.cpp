@@ -324,7 +324,9 @@ TFrameHooks TimelineHooks(bool openAtStart) {
   hooks.DrawsInsteadOfPart = DrawHeldPicture;
   hooks.PartDrawn = HoldPictureIfAsked;
   hooks.DrawsOverFrame = [] {
-    if (timeline.Open) DrawTimelineView(View(), timeline.Font, timeline.Images);
+    if (!timeline.Open) return;
+    KeepTextureFontAtFrameScale(timeline.Font);
+    DrawTimelineView(View(), timeline.Font, timeline.Images);
   };
   hooks.HoldsEnd = [] { return timeline.Open; };
   hooks.ProgramExits = EndTimeline;

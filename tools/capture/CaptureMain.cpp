@@ -21,7 +21,12 @@ int Capture(const TCaptureOptions& options, const std::vector<TScriptedKey>& key
   // A dying encoder must show up as a failed write, not end the program.
   std::signal(SIGPIPE, SIG_IGN);
   TCaptureSession session(options);
-  if (options.PresentWidth > 0) SetDisplayChoice({TScreenMode::Window, options.PresentWidth, options.PresentHeight});
+  // The frame the size asked for (800 x 600 unless told), presented where
+  // the bench is told to.
+  SetDisplayChoice({TScreenMode::Window,
+                    options.PresentWidth,
+                    options.PresentHeight,
+                    {TFrameSizeMode::Fixed, options.Width, options.Height}});
   const THeadlessResult result = RunHeadless(ShowParts(), session.HeadlessOptions(keys));
   for (const TRecordedMessage& message : result.Messages)
     std::cerr << "tavix: " << message.Caption << ": " << message.Text << "\n";

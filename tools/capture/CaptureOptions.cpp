@@ -46,7 +46,20 @@ void ParseWindowSize(const std::string& text, TCaptureOptions& o) {
   o.PresentHeight = int(ParseNumber("--present", text.substr(x + 1), 1, 16384));
 }
 
+// A 4:3 size as tavix takes it; a video's sides must be even besides.
+void ParseFrame(const std::string& text, TCaptureOptions& o) {
+  try {
+    const TFrameSize size = ParseFrameSize(text, false);
+    o.Width = size.Width;
+    o.Height = size.Height;
+  } catch (const ETavixUsage& error) {
+    throw ECaptureUsage(error.what());
+  }
+}
+
 void CheckCombination(const TCaptureOptions& o, bool offsetGiven) {
+  if (!o.VideoFile.empty() && (o.Width % 2 != 0 || o.Height % 2 != 0))
+    throw ECaptureUsage("--video needs even sides, not " + std::to_string(o.Width) + "x" + std::to_string(o.Height));
   if (!o.AtMoments.empty() && o.OutDir.empty()) throw ECaptureUsage("--at needs --out DIR");
   if (o.AtMoments.empty() && !o.OutDir.empty()) throw ECaptureUsage("--out is only used with --at");
   if (offsetGiven && o.PartsDir.empty()) throw ECaptureUsage("--offset is only used with --parts");
@@ -87,6 +100,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& args) {
       {"--keys", [&](const std::string& v) { o.KeysFile = v; }},
       {"--part-ms", [&](const std::string& v) { o.PartMs = uint32_t(ParseNumber("--part-ms", v, 1, 600000)); }},
       {"--present", [&](const std::string& v) { ParseWindowSize(v, o); }},
+      {"--size", [&](const std::string& v) { ParseFrame(v, o); }},
   };
   CLI::App app;
   app.set_help_flag();
@@ -113,7 +127,8 @@ std::string CaptureHelpText() {
   return R"(Usage: tavix-capture [options]
 
 Plays the Tavix demo unchanged (start-up, every part, shutdown) on a virtual
-clock, 800 x 600, without a display (SDL's offscreen video driver and a silent
+clock, at 800 x 600 unless --size says otherwise, without a display (SDL's
+offscreen video driver and a silent
 sound device unless SDL_VIDEODRIVER / SDL_AUDIODRIVER say otherwise), and
 writes what it shows. Every frame advances the clock by exactly 1000/fps ms,
 so the result does not depend on how fast the machine renders.
@@ -122,6 +137,10 @@ so the result does not depend on how fast the machine renders.
                       timesync.dat of "data" below the current folder, "data"
                       beside the program, and the installed data folder)
   --fps N             frames per second of the virtual clock, 1..1000 (default 60)
+  --size WxH          the frame's size in pixels, any 4:3 size from 320x240
+                      up (default 800x600, the classic frame); every output
+                      is written at it (the contact sheet keeps its tiles),
+                      a video needs even sides
   --frames DIR        write every presented frame, start-up included, as
                       DIR/frame-NNNNNN.png
   --at MS[,MS...]     capture only the first frame whose demo clock (DemoTime)

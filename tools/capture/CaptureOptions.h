@@ -23,6 +23,7 @@ struct TCaptureOptions {
   uint32_t PartMs = 0;             // when not 0, every part lasts this long
   int PresentWidth = 0;            // --bench: the window the frame is scaled into;
   int PresentHeight = 0;           // 0 x 0 is the frame's own size
+  int Width = 800, Height = 600;   // the frame's pixels
   bool Help = false;
   bool Version = false;
 };

@@ -47,9 +47,10 @@ bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, ui
   return musicKnown && tick < musicTick && musicTick - tick < FadeMs;
 }
 
-TCaptureSession::TCaptureSession(const TCaptureOptions& options) : options_(options) {
+TCaptureSession::TCaptureSession(const TCaptureOptions& options)
+    : options_(options), reader_(options.Width, options.Height) {
   if (!options.VideoFile.empty())
-    video_ = std::make_unique<TVideoPipe>(options.VideoFile, options.Fps, CaptureWidth, CaptureHeight);
+    video_ = std::make_unique<TVideoPipe>(options.VideoFile, options.Fps, options.Width, options.Height);
   if (!options.PartsDir.empty()) parts_ = std::make_unique<TPartPictures>(options.PartsDir, options.PartOffsetMs);
   started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
 }
@@ -160,7 +161,7 @@ void TCaptureSession::OnPresented() {
 std::string TCaptureSession::PresentedWindow() const {
   return options_.PresentWidth > 0
              ? std::to_string(options_.PresentWidth) + "x" + std::to_string(options_.PresentHeight)
-             : std::to_string(CaptureWidth) + "x" + std::to_string(CaptureHeight);
+             : std::to_string(options_.Width) + "x" + std::to_string(options_.Height);
 }
 
 double TCaptureSession::StartUpMs() const {

@@ -22,10 +22,6 @@
 #include "VideoPipe.h"
 #include "tvHeadless.h"
 
-// The demo's window.
-constexpr int CaptureWidth = 800;
-constexpr int CaptureHeight = 600;
-
 // The demo clock reads 0 until the main loop's first frame, which comes
 // after the 1.6 s fade: a presented frame with another reading is a show frame.
 bool IsShowFrame(int32_t demoTime);
@@ -79,7 +75,7 @@ class TCaptureSession {
   TCaptureOptions options_;
   std::unique_ptr<TVideoPipe> video_;
   std::unique_ptr<TPartPictures> parts_;
-  TFrameReader reader_{CaptureWidth, CaptureHeight};
+  TFrameReader reader_;
   std::deque<TFrameUse> uses_;  // of the frames being read back, oldest first
   size_t nextMoment_ = 0;
   uint64_t frames_ = 0;
