@@ -21,6 +21,10 @@ constexpr int FirstPart = -1;
 constexpr int LastPart = 10;
 constexpr int EndPart = LastPart + 1;
 constexpr int PartCount = LastPart - FirstPart + 1;
+// The moment of the demo clock at which the music is heard to start: the
+// generated table's cuts (and the parts' moments the music was composed
+// for) fall on the song's beats from there.
+constexpr int32_t MusicStartMs = 2000;
 // The entries that drive the schedule, 0 .. EndPart.
 constexpr int ScheduleEntries = EndPart + 1;
 using TScheduleMoments = std::array<uint32_t, ScheduleEntries>;

@@ -7,27 +7,33 @@
 // demo's song) then runs on a thread of its own beside the rest of the
 // loading, and the sample is waited for when it is first played or freed.
 //
-// Playing from a moment plays a chunk made over the rest of the decoded
-// buffer (it owns none of it); at most one such chunk exists at a time, and
-// it goes once nothing plays it any more.
+// The playing sample is mixed into the output by the mixer's post-mix
+// callback from our own place in it, not by a channel of the mixer: so the
+// program knows, round by round, which moment of the sample the output took
+// and when (the clock of the show follows the sound with it).
 //
 // State: the sample table and its count, whether the output is open, the
-// tick at which the playing music was at its start, the volume and pan of
-// the last PlayMusic, the partial chunk, whether and since when the music is
-// paused. FreeMusic closes everything.
+// playing sample, its place, volume and pan, the tick at which it was at its
+// start, the latest mixing rounds and the frames of the last one; the place
+// and the rounds are shared with the output's thread under a lock.
 #include "AmbBass.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <array>
+#include <cstring>
+#include <deque>
 #include <future>
+#include <mutex>
 
 #include "AmbSystem.h"
 
 namespace {
 
 constexpr int32_t MaxSamples = 128;
+constexpr int OutputRate = 44100, OutputBuffer = 2048;
+constexpr size_t RoundsKept = 16;
 
 struct TSample {
   std::future<Mix_Chunk*> Decoding;
@@ -40,9 +46,31 @@ bool playStarted = false;
 uint32_t playStartTick = 0;
 int playVolume = MIX_MAX_VOLUME;
 int32_t playPan = 0;
-Mix_Chunk* partialChunk = nullptr;
-bool paused = false;
-uint32_t pausedSince = 0;
+double tickBaseMs = 0;  // the performance counter's ms at tick 0
+
+struct TOutputFormat {
+  int Rate = 0, Channels = 0;
+  Uint16 Format = 0;
+  // Bytes of one frame: a sample for every channel.
+  uint64_t FrameBytes() const { return uint64_t(SDL_AUDIO_BITSIZE(Format) / 8 * Channels); }
+};
+TOutputFormat output;
+
+// What the output's thread reads and writes.
+struct TPlaying {
+  const Mix_Chunk* Chunk = nullptr;
+  uint64_t Frame = 0;  // the next to hand out
+  int Volume = MIX_MAX_VOLUME;
+  int Left = 255, Right = 255;
+  std::deque<TSongMix> Rounds;
+  int RoundFrames = 0;
+};
+std::mutex playingLock;
+TPlaying playing;
+
+double NowMs() {
+  return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SDL_GetPerformanceFrequency()) - tickBaseMs;
+}
 
 // Volume 0..100 onto the mixer's 0..128.
 int MixerVolume(int32_t volume) {
@@ -52,12 +80,44 @@ int MixerVolume(int32_t volume) {
 }
 
 // Pan -100 (left) .. 100 (right): the far side fades, the near side stays full.
-void ApplyPan(int channel, int32_t pan) {
+void PanGains(int32_t pan, int& left, int& right) {
   if (pan < -100) pan = -100;
   if (pan > 100) pan = 100;
-  const int left = pan > 0 ? 255 * (100 - pan) / 100 : 255;
-  const int right = pan < 0 ? 255 * (100 + pan) / 100 : 255;
-  if (left != 255 || right != 255) Mix_SetPanning(channel, Uint8(left), Uint8(right));
+  left = pan > 0 ? 255 * (100 - pan) / 100 : 255;
+  right = pan < 0 ? 255 * (100 + pan) / 100 : 255;
+}
+
+// A panned stereo round, sample by sample, clipped as the mixer clips.
+void MixPanned(Sint16* out, const Sint16* in, size_t frames) {
+  for (size_t i = 0; i < 2 * frames; ++i) {
+    const int gain = i % 2 == 0 ? playing.Left : playing.Right;
+    const int value = out[i] + in[i] * playing.Volume / MIX_MAX_VOLUME * gain / 255;
+    out[i] = Sint16(value < -32768 ? -32768 : value > 32767 ? 32767 : value);
+  }
+}
+
+// The output's thread, after the mixer's own (silent) channels: the next
+// round of the playing sample, noted with its moment and the time.
+void MixPlaying(void*, Uint8* stream, int length) {
+  const double now = NowMs();
+  const std::lock_guard<std::mutex> lock(playingLock);
+  playing.RoundFrames = int(uint64_t(length) / output.FrameBytes());
+  if (!playing.Chunk) return;
+  const uint64_t at = playing.Frame * output.FrameBytes();
+  if (at >= playing.Chunk->alen) {
+    playing.Chunk = nullptr;
+    playing.Rounds.clear();
+    return;
+  }
+  playing.Rounds.push_back(TSongMix{now, double(playing.Frame) * 1000.0 / output.Rate});
+  if (playing.Rounds.size() > RoundsKept) playing.Rounds.pop_front();
+  const uint32_t bytes = uint32_t(std::min<uint64_t>(uint64_t(length), playing.Chunk->alen - at));
+  const bool panned = playing.Left != 255 || playing.Right != 255;
+  if (panned && output.Format == AUDIO_S16SYS && output.Channels == 2)
+    MixPanned(reinterpret_cast<Sint16*>(stream), reinterpret_cast<const Sint16*>(playing.Chunk->abuf + at), bytes / 4);
+  else
+    SDL_MixAudioFormat(stream, playing.Chunk->abuf + at, output.Format, bytes, playing.Volume);
+  playing.Frame += bytes / output.FrameBytes();
 }
 
 // The decoded sample, once its decoding has finished; null when it failed.
@@ -72,37 +132,19 @@ Mix_Chunk* SlotChunk(int32_t slot) {
   return Settle(samples[slot]);
 }
 
-// Plays a chunk once at the last PlayMusic's volume and pan; the 1-based
-// channel, or 0. A new playback is never paused.
-uint32_t StartChunk(Mix_Chunk* chunk, uint32_t startTick) {
-  Mix_VolumeChunk(chunk, playVolume);
-  const int channel = Mix_PlayChannel(-1, chunk, 0);
-  if (channel < 0) return 0;
+// Plays a chunk from a frame at the last PlayMusic's volume and pan; the
+// channel (1), or 0 when the frame is past its end.
+uint32_t StartChunk(const Mix_Chunk* chunk, uint64_t frame, uint32_t startTick) {
   playStartTick = startTick;
   playStarted = true;
-  paused = false;
-  ApplyPan(channel, playPan);
-  return uint32_t(channel) + 1;
-}
-
-// Halting first: freeing a chunk that still plays would halt it mid-mix.
-void HaltAndFreePartial() {
-  Mix_HaltChannel(-1);
-  if (partialChunk) Mix_FreeChunk(partialChunk);
-  partialChunk = nullptr;
-}
-
-struct TOutputFormat {
-  int Rate = 0, Channels = 0;
-  Uint16 Format = 0;
-  // Bytes of one frame: a sample for every channel.
-  uint64_t FrameBytes() const { return uint64_t(SDL_AUDIO_BITSIZE(Format) / 8 * Channels); }
-};
-
-TOutputFormat OutputFormat() {
-  TOutputFormat output;
-  if (!Mix_QuerySpec(&output.Rate, &output.Format, &output.Channels)) return TOutputFormat{};
-  return output;
+  const bool within = frame * output.FrameBytes() < chunk->alen;
+  const std::lock_guard<std::mutex> lock(playingLock);
+  playing.Chunk = within ? chunk : nullptr;
+  playing.Frame = frame;
+  playing.Volume = playVolume;
+  PanGains(playPan, playing.Left, playing.Right);
+  playing.Rounds.clear();
+  return within ? 1 : 0;
 }
 
 bool IsMusic(const std::string& fileName) {
@@ -116,9 +158,17 @@ bool IsMusic(const std::string& fileName) {
 bool InitMusic(void*) {
   playStarted = false;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  outputOpen = Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
-  if (!outputOpen) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  return outputOpen;
+  outputOpen = Mix_OpenAudio(OutputRate, MIX_DEFAULT_FORMAT, 2, OutputBuffer) == 0;
+  if (!outputOpen) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  output = TOutputFormat{};
+  Mix_QuerySpec(&output.Rate, &output.Format, &output.Channels);
+  tickBaseMs = 0;
+  tickBaseMs = NowMs() - double(SDL_GetTicks64());
+  Mix_SetPostMix(MixPlaying, nullptr);
+  return true;
 }
 
 int32_t LoadMusic(const std::string& fileName) {
@@ -132,48 +182,60 @@ uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan) {
   if (!chunk) return 0;
   playVolume = MixerVolume(volume);
   playPan = pan;
-  return StartChunk(chunk, TickCount());
+  return StartChunk(chunk, 0, TickCount());
 }
 
 uint32_t PlayMusicFrom(int32_t slot, uint32_t fromMs) {
   Mix_Chunk* chunk = SlotChunk(slot);
-  if (!chunk) return 0;
-  HaltAndFreePartial();
-  const uint32_t startTick = TickCount() - fromMs;
-  const TOutputFormat output = OutputFormat();
-  const uint64_t offset = uint64_t(fromMs) * uint64_t(output.Rate) / 1000 * output.FrameBytes();
-  if (output.Rate <= 0 || offset >= chunk->alen) {
-    // Past the end: silence, but the clock still tells where the music is.
-    playStartTick = startTick;
-    playStarted = true;
-    paused = false;
-    return 0;
-  }
-  partialChunk = Mix_QuickLoad_RAW(chunk->abuf + offset, chunk->alen - Uint32(offset));
-  return partialChunk ? StartChunk(partialChunk, startTick) : 0;
+  if (!chunk || output.Rate <= 0) return 0;
+  return StartChunk(chunk, uint64_t(fromMs) * uint64_t(output.Rate) / 1000, TickCount() - fromMs);
 }
 
 void StopMusic() {
-  if (outputOpen) HaltAndFreePartial();
+  const std::lock_guard<std::mutex> lock(playingLock);
+  playing.Chunk = nullptr;
+  playing.Rounds.clear();
 }
 
-void PauseMusic(bool pause) {
-  if (!outputOpen || pause == paused) return;
-  if (pause) {
-    Mix_Pause(-1);
-    pausedSince = TickCount();
-  } else {
-    Mix_Resume(-1);
-    playStartTick += TickCount() - pausedSince;
+bool MusicPlaying() {
+  const std::lock_guard<std::mutex> lock(playingLock);
+  return outputOpen && playing.Chunk;
+}
+
+std::vector<TSongMix> RecentSongMixes() {
+  const std::lock_guard<std::mutex> lock(playingLock);
+  if (!playing.Chunk) return {};
+  return std::vector<TSongMix>(playing.Rounds.begin(), playing.Rounds.end());
+}
+
+// Measured on PipeWire 0.3.65 with a 2048-frame buffer (a null sink's monitor
+// recorded with the graph's own times): through its PulseAudio server the
+// sound passed the sink 36 ms after its round began, about half the buffer
+// and 12 ms; through SDL's PipeWire driver two of the graph's periods
+// (the buffer rounded down to a power of two at 48 kHz) and 1 ms.
+double OutputLatencyMs() {
+  int frames = 0;
+  {
+    const std::lock_guard<std::mutex> lock(playingLock);
+    frames = playing.RoundFrames;
   }
-  paused = pause;
+  if (!outputOpen || output.Rate <= 0) return 0;
+  if (frames <= 0) frames = OutputBuffer;
+  const double buffer = frames * 1000.0 / output.Rate;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  const std::string name = driver ? driver : "";
+  if (name == "pulseaudio") return 0.5 * buffer + 13;
+  if (name == "pipewire") {
+    int period = 1;
+    while (period * 2 <= frames) period *= 2;
+    return 2 * period * 1000.0 / 48000 + 1;
+  }
+  if (name == "dummy" || name == "disk") return 0;
+  return 1.5 * buffer;
 }
-
-bool MusicPlaying() { return outputOpen && Mix_Playing(-1) > 0; }
 
 TMusicSamples MusicSamples(int32_t slot) {
   Mix_Chunk* chunk = SlotChunk(slot);
-  const TOutputFormat output = OutputFormat();
   if (!chunk || output.Format != AUDIO_S16SYS || output.Channels <= 0) return {};
   TMusicSamples music;
   music.Data = reinterpret_cast<const int16_t*>(chunk->abuf);
@@ -184,15 +246,15 @@ TMusicSamples MusicSamples(int32_t slot) {
 }
 
 void FreeMusic() {
-  if (outputOpen) HaltAndFreePartial();
+  StopMusic();
   for (int32_t i = 0; i < sampleCount; ++i) {
     if (Mix_Chunk* chunk = Settle(samples[i])) Mix_FreeChunk(chunk);
     samples[i].Chunk = nullptr;
   }
   sampleCount = 0;
   playStarted = false;
-  paused = false;
   if (!outputOpen) return;
+  Mix_SetPostMix(nullptr, nullptr);
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   outputOpen = false;
@@ -200,7 +262,7 @@ void FreeMusic() {
 
 bool MusicStartTick(uint32_t& tick) {
   if (!playStarted) return false;
-  tick = paused ? playStartTick + (TickCount() - pausedSince) : playStartTick;
+  tick = playStartTick;
   return true;
 }
 

@@ -1,15 +1,17 @@
 // Music playback: the output device, a table of up to 128 samples decoded
-// whole into memory (in the background), playing a sample once or from a
-// moment into it, pausing, reading the decoded sound, and releasing
-// everything.
+// whole into memory (in the background), playing one of them once or from a
+// moment into it, reading the decoded sound, what the output has taken of
+// the playing sound and when, and releasing everything.
 //
-// State: the sample table and its count, whether the device is open, where
-// the playing music started and whether it is paused.
+// State: the sample table and its count, whether the device is open, the
+// sample playing with its place, volume and pan, where it started on the
+// tick count, and the latest mixing rounds.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 bool InitMusic(void* windowHandle);
 // Slot index of the sample, or -1 when the file cannot be read as music. The
@@ -21,8 +23,8 @@ uint32_t PlayMusic(int32_t slot, int32_t volume, int32_t pan);
 void FreeMusic();
 
 // The tick count (TickCount) at which the playing music was at its start
-// (PlayMusic's own start, moved on by PlayMusicFrom and by pauses); false
-// when nothing has been started since InitMusic.
+// (PlayMusic's own start, moved on by PlayMusicFrom); false when nothing has
+// been started since InitMusic.
 bool MusicStartTick(uint32_t& tick);
 
 // The decoded sound of a slot as the output plays it: interleaved signed
@@ -39,16 +41,29 @@ TMusicSamples MusicSamples(int32_t slot);
 // Plays the slot's sample from `fromMs` into it, at the volume and pan of the
 // last PlayMusic, in place of whatever plays now; a moment past the end
 // stops the music. MusicStartTick then gives the tick at which this playback
-// would have started from the beginning. The new playback is not paused.
-// Returns the channel as PlayMusic.
+// would have started from the beginning. Returns the channel as PlayMusic.
 uint32_t PlayMusicFrom(int32_t slot, uint32_t fromMs);
-// Stops every channel; MusicStartTick is unchanged.
+// Stops the music; MusicStartTick is unchanged.
 void StopMusic();
-// Pauses and resumes what plays. While paused the start tick moves on with
-// the clock, so that MusicStartTick still tells where the music is.
-void PauseMusic(bool paused);
-// Whether any music is playing now (paused music counts).
+// Whether music is playing now.
 bool MusicPlaying();
+
+// A round of the output's mixing: when it began (ms on the tick count's own
+// clock, to a fraction of a ms, whatever tick source is installed) and the
+// moment of the sample (ms) it began to hand out. The output asks for a
+// round when it has room for one, so a round is heard a fixed time after it
+// began: the output's latency.
+struct TSongMix {
+  double TickMs = 0;
+  double SongMs = 0;
+};
+// The latest rounds of the music playing now, oldest first (up to 16); none
+// while nothing plays.
+std::vector<TSongMix> RecentSongMixes();
+// How long after its round began the output's sound is heard, as far as the
+// driver and its buffer tell (PipeWire's graph through its PulseAudio server
+// or its own driver, ALSA, or a silent device); an estimate.
+double OutputLatencyMs();
 
 // Number of samples loaded so far.
 int32_t MusicSampleCount();

@@ -8,6 +8,7 @@
 #include "Tavix.h"
 #include "tvOptions.h"
 #include "tvParts.h"
+#include "tvSoundSync.h"
 #include "tvTimeline.h"
 
 int main(int argc, char** argv) {
@@ -30,5 +31,6 @@ int main(int argc, char** argv) {
   display.Screen = options.Screen;
   display.Size = options.Size;
   SetDisplayChoice(display);
-  return RunTavix(ShowParts(), TimelineHooks(options.Edit), options.DataDir);
+  if (options.AudioOffsetGiven) SetAudioOffset(options.AudioOffsetMs);
+  return RunTavix(ShowParts(), TimelineHooks(options.Edit, options.AudioOffsetGiven), options.DataDir);
 }

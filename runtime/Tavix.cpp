@@ -18,6 +18,7 @@
 #include "AmbInput.h"
 #include "AmbSystem.h"
 #include "tvCommon.h"
+#include "tvSoundSync.h"
 
 namespace {
 
@@ -89,7 +90,11 @@ void UpdatePartTime(uint32_t tick) { PartTime = tick - partStartTick; }
 
 void HandleOperatorKeys() {
   if (KeyDown(DIK_TAB)) DemoTime += 100;
-  if (KeyDown(CharToScanCode('2'))) StartTick = TickCount() - 25000u;
+  if (KeyDown(CharToScanCode('2'))) {
+    const uint32_t before = StartTick;
+    StartTick = TickCount() - 25000u;
+    ShiftMusicMoment(int32_t(before - StartTick));
+  }
   // The lock is looked at once: keys held together all act in this frame.
   if (SyncLock <= 500) return;
   if (KeyDown(CharToScanCode('c'))) {
@@ -120,7 +125,9 @@ void HandleOperatorKeys() {
 
 void UpdateFrameState() {
   Tell(hooks.FrameBegins);
+  FollowSound();
   AdvanceDemoClock(TickCount());
+  StartMusicWhenDue();
   UpdatePartTime(TickCount());
   PollKeyboard();
   if (!Asked(hooks.TakesKeys)) HandleOperatorKeys();

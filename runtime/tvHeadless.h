@@ -1,5 +1,5 @@
-// Plays the real program (StartUp, RunMainLoop, ShutDown) without a display
-// on a virtual clock: the tick source advances a fixed number of
+// Plays the real program (StartUp, RunMainLoop, ShutDown) without a display,
+// by default on a virtual clock: the tick source advances a fixed number of
 // milliseconds per presented frame, keys come from a script on the demo
 // clock, message boxes are recorded, and every presented frame can be
 // looked at before it is shown. Used by the tests and the capture tool.
@@ -40,6 +40,11 @@ struct THeadlessOptions {
   // Asked at every keyboard poll; once it says true, Escape is held, so the
   // show ends at the main loop's next turn through its usual shutdown.
   std::function<bool()> EndRequested;
+  // On the real tick count and the sound output SDL_AUDIODRIVER names (or
+  // SDL's own choice), the clock following the sound as in the program: for
+  // the tests on a real sound server. MsPerFrame and the rest of the
+  // virtual clock are then unused.
+  bool RealClock = false;
 };
 
 struct TRecordedMessage {

@@ -3,7 +3,7 @@
 //
 // State: LoadingPicture and the loading observer. StartUp leaves the window
 // open, every asset of tvCommon loaded, the scene set-ups done, the music
-// playing, the time-sync table loaded and rewound, the clear colour black and
+// playing or waiting for its moment, the time-sync table loaded and rewound, the clear colour black and
 // fog disabled by the last fade frame. ShutDown releases only the tunnel
 // brush, the selected font, the music, the keyboard and the window.
 #include "tvLoading.h"
@@ -25,6 +25,7 @@
 #include "AmbSystem.h"
 #include "Ambrel2.h"
 #include "tvCommon.h"
+#include "tvSoundSync.h"
 
 uint32_t LoadingPicture = 0;
 
@@ -276,7 +277,7 @@ void StartUp(const TPartTable& parts) {
   RunSceneSetups(parts.Setups);
   SetupFog(MakeColor(0.1f, 0.1f, 0.6f, 1.0f), 0, 100.0f, -100.0f, 300.0f);
   FadeToBlack();
-  MusicChannel = PlayMusic(MusicSlot, 100, 0);
+  BeginMusic();
   LoadTimeSync(UserFilePlace(TimeSyncFile).Read);
   ShowLoadingProgress("Loading timesync", 99);
   ResetTimeSync();

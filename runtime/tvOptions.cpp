@@ -27,6 +27,19 @@ TFrameSize ParseFrameSize(const std::string& text, bool nativeAllowed) {
   return {TFrameSizeMode::Fixed, width, height};
 }
 
+namespace {
+
+int32_t ParseAudioOffset(const std::string& text) {
+  int value = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%5d%c", &value, &extra) != 1 || text.find(' ') != text.npos || value < -2000 ||
+      value > 2000)
+    throw ETavixUsage("--audio-offset expects a whole number of ms from -2000 to 2000, not \"" + text + "\"");
+  return value;
+}
+
+}  // namespace
+
 TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   CLI::App app;
   app.set_help_flag();
@@ -38,8 +51,9 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   app.add_flag("--version", options.Version);
   app.add_option("--data", options.DataDir)->type_name("DIR");
   app.add_flag("--edit", options.Edit);
-  std::string size;
+  std::string size, offset;
   app.add_option("--size", size)->type_name("SIZE");
+  app.add_option("--audio-offset", offset)->type_name("MS");
   app.add_flag("--window", window);
   app.add_flag("--fullscreen", fullscreen);
   const std::string fault = ParseLastWins(app, args);
@@ -47,6 +61,10 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
   if (app.count("--data") > 0 && options.DataDir.empty()) throw ETavixUsage("--data needs a folder");
   if (window && fullscreen) throw ETavixUsage("--window and --fullscreen cannot be used together");
   if (app.count("--size") > 0) options.Size = ParseFrameSize(size, true);
+  if (app.count("--audio-offset") > 0) {
+    options.AudioOffsetMs = ParseAudioOffset(offset);
+    options.AudioOffsetGiven = true;
+  }
   if (window) options.Screen = TScreenMode::Window;
   if (fullscreen) options.Screen = TScreenMode::Fullscreen;
   return options;
@@ -55,7 +73,7 @@ TTavixOptions ParseTavixOptions(const std::vector<std::string>& args) {
 std::string TavixVersion() { return TAVIX_VERSION; }
 
 std::string TavixHelpText() {
-  return R"(Usage: tavix [--window | --fullscreen] [--size SIZE] [--data DIR] [--edit]
+  return R"(Usage: tavix [--window | --fullscreen] [--size SIZE] [--audio-offset MS] [--data DIR] [--edit]
 
 Plays the Tavix demo: a loading screen, then a fixed sequence of 3D scenes
 over its music. The picture is drawn at the frame's size and scaled to fill
@@ -68,6 +86,10 @@ differ); the desktop's resolution is never changed.
                  largest 4:3 box of the screen or the window, following the
                  window; or any 4:3 WIDTHxHEIGHT from 320x240 up. By default
                  native on a graphics card and 800x600 on a software renderer
+  --audio-offset MS  how much later the sound is heard than the sound
+                 output says (a Bluetooth speaker, a television): the picture
+                 waits that long, -2000..2000 (by default what the timeline's
+                 keys set last, else 0)
   --data DIR     read the demo's files from DIR
   --edit         open the timeline (F2) as soon as the show begins
   --version      print the version and end
@@ -106,6 +128,8 @@ Timeline keys (while it is open the keys above rest, but Escape):
                  or next bookmark
   -, =           tempo down or up by 0.1 BPM (Shift: 1 BPM)
   [, ]           move the grid by 1 ms (Shift: 10 ms)
+  ;, '           the sound heard 5 ms earlier or later than the output
+                 says (Shift: 50 ms), set by ear while the music plays
   M, D           beats a bar, steps a beat (1, 2, 3, 4, 6, 8)
   E              the tempo and grid found in the music again
   S              save timesync.dat (and the timeline's own timeline.txt)

@@ -3,6 +3,7 @@
 // State: none; parsing is a pure function of the arguments.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ struct TTavixOptions {
   TFrameSize Size;                            // nothing given: by the renderer
   std::string DataDir;                        // empty: looked for (DataFolderCandidates)
   bool Edit = false;                          // the timeline open from the show's start
+  bool AudioOffsetGiven = false;
+  int32_t AudioOffsetMs = 0;  // the sound heard this much later than the output says
   bool Help = false;
   bool Version = false;
 };

@@ -40,6 +40,7 @@ struct TStartUpWatch {
   std::map<std::string, TStepMoment> Screens;
   std::map<uint64_t, double> Fade;
   uint64_t Frames = 0;
+  TStepMoment Music;  // once it started
 
   void OnStep(const std::string& text, float percent) {
     Lines += LoadingLine(text, percent) + "|";
@@ -48,6 +49,7 @@ struct TStartUpWatch {
     moment.MusicPlaying = MusicStartTick(moment.MusicTick);
   }
   void OnFrame(const TGLWindow& window) {
+    if (!Music.MusicPlaying) Music.MusicPlaying = MusicStartTick(Music.MusicTick), Music.Tick = TickCount();
     if (Last == "Uncompressing images...")
       Fade[Frames - Screens[Last].FramesBefore] = ReadFrame(window).MeanBrightness();
     ++Frames;
@@ -62,12 +64,12 @@ TEST(LoadingLine, PrintsThePercentageInItsShortestForm) {
   EXPECT_EQ(LoadingLine("Third", 100.0f / 3), "Third - 33.333332%");
 }
 
-TEST(StartUp, ShowsItsScreensInOrderOnTheVirtualClockAndFadesBeforeTheMusic) {
+TEST(StartUp, ShowsItsScreensInOrderOnTheVirtualClockAndTheMusicStartsAtItsMoment) {
   TStartUpWatch watch;
   SetLoadingObserver([&watch](const std::string& text, float percent) { watch.OnStep(text, percent); });
   THeadlessOptions options;
   options.DataDir = TAVIX_DATA_DIR;
-  options.Keys = {{DIK_ESCAPE, 0, INT_MAX}};
+  options.Keys = {{DIK_ESCAPE, 2100, INT_MAX}};
   options.OnFrame = [&watch](const TGLWindow& window) { watch.OnFrame(window); };
   const THeadlessResult result = RunHeadless(ShowParts(), options);
   SetLoadingObserver({});
@@ -89,11 +91,36 @@ TEST(StartUp, ShowsItsScreensInOrderOnTheVirtualClockAndFadesBeforeTheMusic) {
   EXPECT_NEAR(watch.Fade[18] / (1 - 0.51), first, first * 0.03);
   EXPECT_EQ(watch.Fade[41], 0.0);
 
-  // The music starts after the fade; the table is loaded by the end.
-  EXPECT_FALSE(images.MusicPlaying);
-  ASSERT_TRUE(timesync.MusicPlaying);
-  EXPECT_GE(timesync.MusicTick - images.Tick, 1600u);
+  // The start-up took less than the music's moment (2 s of the clock): the
+  // music waits for it, and starts there; the table is loaded by the end.
+  EXPECT_FALSE(images.MusicPlaying || timesync.MusicPlaying);
+  ASSERT_TRUE(watch.Music.MusicPlaying);
+  EXPECT_EQ(watch.Music.MusicTick - StartTick, uint32_t(MusicStartMs));
   EXPECT_EQ(TimeSyncTable, ReadTimeSyncMoments(std::string(TAVIX_DATA_DIR) + "/timesync.dat"));
   EXPECT_FALSE(TunnelBrush) << "the one brush the shutdown releases";
   EXPECT_TRUE(StarAniBrush && StarAniBrush->Enabled && EnvObject && HelixBrush && StarBrush);
+}
+
+// Set-ups slower than the music's moment (every frame of the start-up taking
+// 150 ms of the clock instead of 30): the clock starts over when the music
+// starts, so the music still starts at its moment and the table's cuts keep
+// their place against it. The song plays from its start.
+TEST(StartUp, TheMusicStartsAtItsMomentHoweverLongTheSetUpsTake) {
+  for (const uint32_t msPerFrame : {30u, 150u}) {
+    SCOPED_TRACE(msPerFrame);
+    TStartUpWatch watch;
+    SetLoadingObserver([&watch](const std::string& text, float percent) { watch.OnStep(text, percent); });
+    THeadlessOptions options;
+    options.DataDir = TAVIX_DATA_DIR;
+    options.MsPerFrame = msPerFrame;
+    options.Keys = {{DIK_ESCAPE, 2500, INT_MAX}};
+    options.OnFrame = [&watch](const TGLWindow& window) { watch.OnFrame(window); };
+    EXPECT_EQ(RunHeadless(ShowParts(), options).ExitCode, 0);
+    SetLoadingObserver({});
+    const uint32_t setUps = watch.Screens["Ready"].Tick - watch.Screens["Particle System"].Tick;
+    EXPECT_EQ(setUps > uint32_t(MusicStartMs), msPerFrame > 30) << setUps << " ms of set-ups";
+    ASSERT_TRUE(watch.Music.MusicPlaying);
+    EXPECT_EQ(watch.Music.MusicTick - StartTick, uint32_t(MusicStartMs));
+    EXPECT_LE(watch.Music.Tick - watch.Music.MusicTick, msPerFrame) << "the song's start was skipped";
+  }
 }

@@ -81,7 +81,7 @@ TEST(BeatGrid, LinesRunBothWaysFromTheFirstBeatAndAreWholeMs) {
 }
 
 TEST(TimelineSettings, WhatIsWrittenReadsBackTheSame) {
-  for (const auto& settings : {TTimelineSettings{128.5, 312.25, 3, 6, 1500, true, 1000, 5000, {100, 2000}}, {}}) {
+  for (const auto& settings : {TTimelineSettings{128.5, 312.25, 3, 6, 1500, true, 1000, 5000, {100, 2000}, -35}, {}}) {
     const TSettingsParse parse = ParseTimelineSettings(WriteTimelineSettings(settings), "t.txt");
     EXPECT_TRUE(parse.Problems.empty() && parse.Settings == settings) << WriteTimelineSettings(settings);
   }

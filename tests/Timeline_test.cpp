@@ -225,8 +225,8 @@ TEST(Timeline, TheMouseDragsAMarkerAndClicksTheOverviewToJump) {
 TEST(TimelineBand, FitsTheFrameAtItsFullestAndItsLabelsNeverTouch) {
   OpenShowWindow();
   TTextureFont font = CreateTextureFont("Tahoma", 12, true);
-  const TReadoutRows rows =
-      ReadoutRows({INT32_MIN, 10, "waves front", UINT32_MAX, 11, UINT32_MAX, -1500, 400, 7, 8, true, true, true});
+  const TReadoutRows rows = ReadoutRows(
+      {INT32_MIN, 10, "waves front", UINT32_MAX, 11, UINT32_MAX, -1500, 400, 7, 8, true, true, true, -2000});
   EXPECT_LE(TextWidth(font, rows.Position) + 6 + TextWidth(font, rows.States), 780) << rows.Position;
   EXPECT_LE(TextWidth(font, rows.Entry), 780) << rows.Entry;
   const std::string notice = "Cannot open file " + std::string(300, 'x') + "/timeline.txt";

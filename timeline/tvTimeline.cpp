@@ -14,6 +14,7 @@
 #include "AmbMouse.h"
 #include "tvBeatGrid.h"
 #include "tvCommon.h"
+#include "tvSoundSync.h"
 #include "tvTimelineEdits.h"
 #include "tvTimelineFiles.h"
 #include "tvTimelineInput.h"
@@ -90,10 +91,9 @@ uint32_t SelectedMoment() { return timeline.Edits->Moments()[size_t(timeline.Edi
 
 void StudyMusic() {
   const TMusicSamples music = MusicSamples(MusicSlot);
-  uint32_t tick = 0;
-  const bool haveMusic = music.Data && MusicStartTick(tick);
-  if (haveMusic) timeline.MusicAt = int32_t(tick - StartTick);
-  BeginPlayback(haveMusic, timeline.MusicAt);
+  const bool haveMusic = music.Data != nullptr;
+  timeline.MusicAt = int32_t(MusicMoment());
+  BeginPlayback(haveMusic);
   if (!haveMusic) return;
   timeline.Peaks = WaveformPeaks(music.Data, music.Frames, music.Channels, music.Rate, PeakSliceMs);
   timeline.Estimate = EstimateBeat(music.Data, music.Frames, music.Channels, music.Rate);
@@ -176,6 +176,7 @@ const TCommandRow CommandRows[] = {
     {C::Save, [](double) { Save(); }},
     {C::Restore, [](double) { Restore(); }},
     {C::Zoom, [](double a) { timeline.LaneMs = std::clamp(timeline.LaneMs * std::pow(0.8, a), 1000.0, 60000.0); }},
+    {C::AudioOffset, [](double a) { SetAudioOffset(Settings().AudioOffsetMs = std::clamp(AudioOffset() + int(a), -2000, 2000)); }},
 };
 // clang-format on
 
@@ -193,6 +194,8 @@ void Prepare() {
   timeline.Font = CreateTextureFont("Tahoma", 12, true);
   timeline.Edits.emplace(ScheduleOf(TimeSyncTable));
   timeline.Settings = ReadSettingsFile(timeline.Notice);
+  // The offset in force (read at the start, or given on the command line).
+  timeline.Settings.AudioOffsetMs = AudioOffset();
   timeline.SavesSeen = TimeSyncSaveCount;
   StudyMusic();
   timeline.Recovered = ReadRecoveryFile(timeline.Notice);
@@ -239,6 +242,7 @@ TTimelineReadout Readout(const TBeatGrid& grid) {
   readout.Unsaved = Unsaved();
   readout.Paused = Paused();
   readout.Looping = timeline.Settings.Looping;
+  readout.AudioOffsetMs = AudioOffset();
   return readout;
 }
 
@@ -285,7 +289,6 @@ void TakePress(const TKeyPress& press) {
 bool TakesKeys() {
   if (timeline.Prepared) NoteSaves();
   for (const TKeyPress& press : TakeKeyPresses()) TakePress(press);
-  if (timeline.Prepared) KeepMusicInStep();
   if (!timeline.Open) return false;
   for (const TTimelineAction& action : MouseCommands(PollMouse(), View())) Apply(action);
   if (CurrentPart == EndPart) SetPaused(true);
@@ -310,11 +313,14 @@ void EndTimeline() {
 
 }  // namespace
 
-TFrameHooks TimelineHooks(bool openAtStart) {
+TFrameHooks TimelineHooks(bool openAtStart, bool audioOffsetGiven) {
   timeline.AskedAtStart = openAtStart;
   TFrameHooks hooks;
-  hooks.ShowBegins = [](const TPartTable& parts) {
+  hooks.ShowBegins = [audioOffsetGiven](const TPartTable& parts) {
     timeline.Parts = &parts;
+    // The offset set by ear last time holds unless the command line gives one.
+    std::string ignored;
+    if (!audioOffsetGiven) SetAudioOffset(ReadSettingsFile(ignored).AudioOffsetMs);
     if (timeline.AskedAtStart) Open();
   };
   hooks.FrameBegins = [] {

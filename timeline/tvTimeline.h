@@ -19,5 +19,6 @@
 #include "Tavix.h"
 
 // The hooks that put the timeline beside the frame loop; `openAtStart`
-// opens it as the show begins (--edit).
-TFrameHooks TimelineHooks(bool openAtStart);
+// opens it as the show begins (--edit). As the show begins the audio offset
+// kept in its settings takes effect, unless the command line gave one.
+TFrameHooks TimelineHooks(bool openAtStart, bool audioOffsetGiven = false);

@@ -15,7 +15,7 @@ constexpr uint8_t KeyF2 = 0x3C, KeyUp = 0xC8, KeyDown = 0xD0, KeyLeft = 0xCB, Ke
                   KeySpace = 0x39, KeyMinus = 0x0C, KeyEquals = 0x0D, KeyLeftBracket = 0x1A, KeyRightBracket = 0x1B,
                   KeyComma = 0x33, KeyPeriod = 0x34, KeyB = 0x30, KeyD = 0x20, KeyE = 0x12, KeyG = 0x22, KeyI = 0x17,
                   KeyJ = 0x24, KeyL = 0x26, KeyM = 0x32, KeyO = 0x18, KeyR = 0x13, KeyS = 0x1F, KeyY = 0x15,
-                  KeyZ = 0x2C;
+                  KeyZ = 0x2C, KeySemicolon = 0x27, KeyApostrophe = 0x28;
 
 // The modifiers a row asks for; the first row of a key that matches wins.
 enum class TWith { Any, Shift, Control, ControlShift, NoControl };
@@ -50,6 +50,8 @@ constexpr TKeyRow KeyRows[] = {
     {KeyB, TWith::Any, false, {C::Bookmark}},
     {KeyComma, TWith::Any, false, {C::BookmarkJump, -1}}, {KeyPeriod, TWith::Any, false, {C::BookmarkJump, 1}},
     {KeyS, TWith::NoControl, false, {C::Save}}, {KeyR, TWith::Any, false, {C::Restore}},
+    {KeySemicolon, TWith::Shift, true, {C::AudioOffset, -50}}, {KeySemicolon, TWith::Any, true, {C::AudioOffset, -5}},
+    {KeyApostrophe, TWith::Shift, true, {C::AudioOffset, 50}}, {KeyApostrophe, TWith::Any, true, {C::AudioOffset, 5}},
 };
 // clang-format on
 

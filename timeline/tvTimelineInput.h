@@ -40,7 +40,8 @@ enum class TTimelineCommand {
   Restore,
   DragTo,  // the selected entry to Amount ms, as one undo step with the rest of the drag
   EndDrag,
-  Zoom,  // the lane by Amount wheel notches
+  Zoom,         // the lane by Amount wheel notches
+  AudioOffset,  // the sound by Amount ms later
 };
 
 struct TTimelineAction {

@@ -11,13 +11,12 @@
 #include "AmbSystem.h"
 #include "Tavix.h"
 #include "tvCommon.h"
+#include "tvSoundSync.h"
 
 namespace {
 
 struct TPlayback {
   bool HaveMusic = false;
-  int32_t MusicAt = 0;  // the music's start on the demo clock
-  bool MusicWaiting = false;
   bool Paused = false, HoldPending = false, HeldValid = false;
   TFrameCopy Held;
   uint32_t LastTick = 0;
@@ -25,19 +24,13 @@ struct TPlayback {
 
 // The music at the demo-clock moment; before it begins it waits for the clock.
 void PlayMusicAt(int64_t demoMs) {
-  if (!playback.HaveMusic) return;
-  playback.MusicWaiting = demoMs < playback.MusicAt;
-  if (playback.MusicWaiting)
-    StopMusic();
-  else
-    PlayMusicFrom(MusicSlot, uint32_t(demoMs - playback.MusicAt));
+  if (playback.HaveMusic) PlayMusicAtMoment(demoMs);
 }
 
 }  // namespace
 
-void BeginPlayback(bool haveMusic, int32_t musicAt) {
+void BeginPlayback(bool haveMusic) {
   playback.HaveMusic = haveMusic;
-  playback.MusicAt = musicAt;
   playback.LastTick = TickCount();
 }
 
@@ -50,10 +43,6 @@ void PlaybackBeforeClock() {
   const uint32_t now = TickCount();
   if (playback.Paused) ShiftSchedule(now - playback.LastTick);
   playback.LastTick = now;
-}
-
-void KeepMusicInStep() {
-  if (playback.MusicWaiting && DemoTime >= playback.MusicAt) PlayMusicAt(DemoTime);
 }
 
 bool Paused() { return playback.Paused; }

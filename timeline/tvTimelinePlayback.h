@@ -3,8 +3,7 @@
 // moment with the music there too; the loop range and the bookmarks.
 //
 // State: whether it is paused, the held picture and whether it is to be
-// taken or shown, the tick of the last frame, where the music started on
-// the demo clock and whether it waits for the clock to get there.
+// taken or shown, the tick of the last frame, whether there is music.
 #pragma once
 
 #include <cstdint>
@@ -12,15 +11,13 @@
 
 #include "tvTimelineSettings.h"
 
-// The music began at `musicAt` of the demo clock; without music, nothing plays.
-void BeginPlayback(bool haveMusic, int32_t musicAt);
+// Without music, nothing plays.
+void BeginPlayback(bool haveMusic);
 // Forgets everything and lets the held picture go (the timeline ends).
 void EndPlayback();
 
 // Before the frame's clock step: paused, the clock stands still.
 void PlaybackBeforeClock();
-// Music that waits for its start on the clock begins once the clock is there.
-void KeepMusicInStep();
 
 bool Paused();
 // Paused, the part is drawn once more and kept; resumed, the music comes back

@@ -112,6 +112,8 @@ const TSetting Settings[] = {
     {"looping", 1, ReadLooping},
     {"loop", 2, ReadLoop},
     {"bookmark", 1, ReadBookmark},
+    {"audio-offset", 1,
+     [](const TWords& v, TTimelineSettings& s) { return ReadWhole(v[0], -2000, 2000, s.AudioOffsetMs); }},
 };
 
 // What is wrong with one line's words; empty when they were taken.
@@ -140,7 +142,7 @@ std::string Number(double value) {
 bool operator==(const TTimelineSettings& a, const TTimelineSettings& b) {
   const auto fields = [](const TTimelineSettings& s) {
     return std::tie(s.Bpm, s.FirstBeatMs, s.BeatsPerBar, s.Subdivision, s.PrerollMs, s.Looping, s.LoopFromMs,
-                    s.LoopToMs, s.Bookmarks);
+                    s.LoopToMs, s.Bookmarks, s.AudioOffsetMs);
   };
   return fields(a) == fields(b);
 }
@@ -166,7 +168,8 @@ TSettingsParse ParseTimelineSettings(const std::string& text, const std::string&
 }
 
 std::string WriteTimelineSettings(const TTimelineSettings& settings) {
-  std::string text = "# The timeline's settings: beat grid, preroll, loop range, bookmarks (\"name value\" a line).\n";
+  std::string text =
+      "# The timeline's settings: beat grid, preroll, loop range, bookmarks, audio offset (\"name value\" a line).\n";
   // No tempo line leaves the tempo to the estimate from the music.
   if (settings.Bpm > 0) text += "tempo " + Number(settings.Bpm) + "\n";
   text += "first-beat " + Number(settings.FirstBeatMs) + "\n";
@@ -177,5 +180,6 @@ std::string WriteTimelineSettings(const TTimelineSettings& settings) {
   if (settings.LoopFromMs < settings.LoopToMs)
     text += "loop " + std::to_string(settings.LoopFromMs) + " " + std::to_string(settings.LoopToMs) + "\n";
   for (uint32_t mark : settings.Bookmarks) text += "bookmark " + std::to_string(mark) + "\n";
+  text += "audio-offset " + std::to_string(settings.AudioOffsetMs) + "\n";
   return text;
 }

@@ -1,7 +1,8 @@
 // The timeline's own settings, kept in a small text file beside the
 // time-sync table ("timeline.txt"), one "name value" per line, # comments:
 // the beat grid (tempo, offset of the first beat into the music, beats per
-// bar, subdivision), the preroll, the loop range and the bookmarks.
+// bar, subdivision), the preroll, the loop range, the bookmarks and the
+// audio offset set by ear.
 //
 // State: none; parsing and writing are pure.
 #pragma once
@@ -23,6 +24,7 @@ struct TTimelineSettings {
   bool Looping = false;
   uint32_t LoopFromMs = 0, LoopToMs = 0;  // demo clock
   std::vector<uint32_t> Bookmarks;        // demo clock, ascending
+  int32_t AudioOffsetMs = 0;              // the sound heard this much later than the output says
 };
 bool operator==(const TTimelineSettings& a, const TTimelineSettings& b);
 

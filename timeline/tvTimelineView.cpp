@@ -186,8 +186,8 @@ TReadoutRows ReadoutRows(const TTimelineReadout& r) {
   char position[160], entry[160];
   std::snprintf(position, sizeof position, "%s  part %d %s +%.3f", Seconds(r.DemoMs).c_str(), r.Part, r.PartLabel,
                 r.PartMs / 1000.0);
-  std::snprintf(entry, sizeof entry, "entry %d %s %+.0f ms off beat  %.2f BPM %d/4 grid 1/%d", r.Entry,
-                Seconds(r.EntryMs).c_str(), r.OffBeatMs, r.Bpm, r.BeatsPerBar, r.Subdivision);
+  std::snprintf(entry, sizeof entry, "entry %d %s %+.0f ms off beat  %.2f BPM %d/4 grid 1/%d  audio %+d ms", r.Entry,
+                Seconds(r.EntryMs).c_str(), r.OffBeatMs, r.Bpm, r.BeatsPerBar, r.Subdivision, int(r.AudioOffsetMs));
   std::string states =
       std::string(r.Unsaved ? "UNSAVED  " : "") + (r.Paused ? "PAUSED  " : "") + (r.Looping ? "LOOP  " : "");
   if (!states.empty()) states.resize(states.size() - 2);

@@ -29,6 +29,7 @@ struct TTimelineReadout {
   double Bpm = 120;
   int BeatsPerBar = 4, Subdivision = 1;
   bool Unsaved = false, Paused = false, Looping = false;
+  int32_t AudioOffsetMs = 0;
 };
 // The readout's rows, top first: where the show is (with the states at its
 // right end) and the entry with the grid.

@@ -13,6 +13,7 @@
 #include "AmbSystem.h"
 #include "FrameGrab.h"
 #include "tvCommon.h"
+#include "tvLoading.h"
 #include "tvTimeline.h"
 
 namespace {
@@ -40,11 +41,11 @@ std::string TimeLeftText(double demoMsDone, double demoMsLeft, double secondsSpe
 
 bool IsPart(int32_t part) { return part >= FirstPart && part <= LastPart; }
 
-bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick) {
+bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool fadeKnown, uint32_t fadeEndTick) {
   // The first wait frame also carries the making of the window, which counts.
   if (frameIndex >= 1 && frameIndex < WaitScreenFrames) return true;
   // The fade's first frame carries the last set-up, which counts too.
-  return musicKnown && tick < musicTick && musicTick - tick < FadeMs;
+  return fadeKnown && tick < fadeEndTick && fadeEndTick - tick < FadeMs;
 }
 
 TCaptureSession::TCaptureSession(const TCaptureOptions& options)
@@ -68,6 +69,12 @@ THeadlessOptions TCaptureSession::HeadlessOptions(std::vector<TScriptedKey> keys
   headless.OnFrame = [this](const TGLWindow&) { OnFrame(); };
   if (options_.Bench) headless.OnPresented = [this] { OnPresented(); };
   headless.OnContextEnd = [this] { OnContextEnd(); };
+  // The fade ends with the screen of the table's loading.
+  SetLoadingObserver([this](const std::string& text, float) {
+    if (text != "Loading timesync") return;
+    fadeKnown_ = true;
+    fadeEndTick_ = TickCount();
+  });
   // A failed output ends the show at once instead of playing it to its end.
   headless.EndRequested = [this] { return !error_.empty(); };
   started_ = lastFrameEnd_ = lastProgress_ = std::chrono::steady_clock::now();
@@ -167,7 +174,7 @@ std::string TCaptureSession::PresentedWindow() const {
 double TCaptureSession::StartUpMs() const {
   double total = 0;
   for (const TStartUpFrame& frame : startUpFrames_)
-    if (!IsFixedStartUpFrame(frame.Index, frame.Tick, musicKnown_, musicTick_)) total += frame.Ms;
+    if (!IsFixedStartUpFrame(frame.Index, frame.Tick, fadeKnown_, fadeEndTick_)) total += frame.Ms;
   return total;
 }
 
@@ -202,6 +209,7 @@ void TCaptureSession::FinishVideo() {
 }
 
 std::vector<std::string> TCaptureSession::Finish(std::ostream& report) {
+  SetLoadingObserver({});
   ShowProgress(true);
   std::vector<std::string> problems;
   if (!error_.empty()) problems.push_back(error_);

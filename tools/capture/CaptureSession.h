@@ -30,7 +30,7 @@ bool IsShowFrame(int32_t demoTime);
 bool IsPart(int32_t part);
 // Start-up frames that the bench leaves out: the fixed wait screen and the
 // fade, whose frame count follows the virtual clock, not the work done.
-bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool musicKnown, uint32_t musicTick);
+bool IsFixedStartUpFrame(uint64_t frameIndex, uint32_t tick, bool fadeKnown, uint32_t fadeEndTick);
 // The estimate of the progress line: the rest of the show at the pace of the
 // show so far ("1:05 left"), or empty while there is no pace to go by.
 std::string TimeLeftText(double demoMsDone, double demoMsLeft, double secondsSpent);
@@ -82,6 +82,8 @@ class TCaptureSession {
   uint32_t firstTick_ = 0;
   bool musicKnown_ = false;
   uint32_t musicTick_ = 0;
+  bool fadeKnown_ = false;
+  uint32_t fadeEndTick_ = 0;
   std::string error_;
   TFrameTimes frameTimes_;
   // The frame being presented: what it is and how long drawing it took.

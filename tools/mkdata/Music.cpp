@@ -67,7 +67,8 @@ struct TSection {
   bool Crash;
 };
 
-// One row per part of the demo (the part moments less the music's delay).
+// One row per part of the demo: the part moments less MusicStartMs, the
+// moment of the demo clock at which the music starts.
 const TSection kSections[] = {
     {0, 1, TProgression::Main, TBeat::None, false, false, false, false, TMelody::None, 0.2f, false},    // title
     {1, 2, TProgression::Main, TBeat::None, false, false, false, true, TMelody::None, 0.3f, false},     // logo
@@ -166,7 +167,8 @@ void AddMelody(TMix& mix, const TSection& s) {
   float gain = s.Lead == TMelody::Slow ? 0.12f : 0.15f;
   for (int first = s.FirstBar; first + 4 <= s.FirstBar + s.Bars; first += 4)
     for (const TStep& step : phrase)
-      RenderLead(mix.Lead, {BarTime(first) + step.Beat * kBeat, step.Beats * kBeat * 0.9, step.Midi + shift, gain, 0.1f});
+      RenderLead(mix.Lead,
+                 {BarTime(first) + step.Beat * kBeat, step.Beats * kBeat * 0.9, step.Midi + shift, gain, 0.1f});
 }
 
 void AddSection(TMix& mix, const TSection& s) {
@@ -185,7 +187,8 @@ void AddSection(TMix& mix, const TSection& s) {
 void AddBuildUps(TMix& mix) {
   for (int bar = 62; bar < 66; ++bar)
     for (int b = 0; b < (bar < 64 ? 1 : 4); ++b) RenderKick(mix.Drums, BarTime(bar) + b * kBeat, 0.8f);
-  for (int i = 0; i < 16; ++i) RenderClap(mix.Drums, BarTime(65) + i * (kBeat / 4), 0.12f + i * 0.015f, 500U + uint32_t(i));
+  for (int i = 0; i < 16; ++i)
+    RenderClap(mix.Drums, BarTime(65) + i * (kBeat / 4), 0.12f + i * 0.015f, 500U + uint32_t(i));
   const int intoBars[] = {3, 28, 66, 91};
   for (int bar : intoBars) RenderRiser(mix.Drums, BarTime(bar) - 2 * kBar, 2 * kBar, 0.2f, uint32_t(bar) * 7U);
 }
