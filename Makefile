@@ -10,7 +10,8 @@ RUN_PACKAGES := cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev l
   libfontconfig-dev fonts-dejavu-core libcli11-dev libmp3lame-dev libgtest-dev libgmock-dev libbenchmark-dev
 PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES := $(RUN_PACKAGES) $(PACKAGE_PACKAGES) imagemagick assimp-utils clang libclang-rt-14-dev xvfb xauth \
-  xfonts-base xdotool libx11-dev ffmpeg desktop-file-utils appstream lintian
+  xfonts-base xdotool libx11-dev ffmpeg desktop-file-utils appstream lintian \
+  pipewire pipewire-bin pipewire-pulse wireplumber pulseaudio-utils libpipewire-0.3-dev dbus
 
 .PHONY: run test run-packages test-packages configure build-run build-all
 
@@ -83,7 +84,7 @@ SAN_BUILD := build-san
 SAN_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # Line tables are all a sanitizer's report needs, at a fraction of the build.
 SAN_OPT := -O2 -gline-tables-only -DNDEBUG
-SAN_SKIP := ^((WholeShow|Pictures|CaptureRun|DataGenerator|Installed)\.|Timeline\.(AJump|SpacePause|TheMouse))
+SAN_SKIP := ^((WholeShow|Pictures|CaptureRun|DataGenerator|Installed|SoundServer)\.|Timeline\.(AJump|SpacePause|TheMouse))
 FUZZ_TARGETS := $(shell sed -n "s/^\([^# ]*\) .*/\1/p" tests/fuzz/targets)
 FUZZ_SECONDS := 10
 
