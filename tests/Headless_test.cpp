@@ -18,8 +18,6 @@ namespace {
 
 using namespace spine;
 
-bool HaveData() { return std::filesystem::exists(std::string(TAVIX_DATA_DIR) + "/timesync.dat"); }
-
 // What a command line asks for, or why it cannot be run.
 std::string Parsed(const std::vector<std::string>& args) {
   try {
@@ -85,7 +83,7 @@ bool CatchesSignal(pid_t pid, int number) {
 // with status 0 within 20 s (the show lasts three minutes); a second signal
 // during the loading ends it at once.
 TEST(Program, EndsOnAStopSignal) {
-  ASSERT_TRUE(HaveData()) << "the build generates " TAVIX_DATA_DIR;
+  ASSERT_TRUE(std::filesystem::exists(TAVIX_DATA_DIR "/timesync.dat")) << "the build generates " TAVIX_DATA_DIR;
   const struct {
     int First, Second;
     std::string Ending;

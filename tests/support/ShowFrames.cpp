@@ -8,10 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <stdexcept>
 
 #include "Amb2Bytes.h"
 #include "Amb2Lights.h"
@@ -42,8 +39,8 @@ void TDemoData::WriteTable(const std::vector<uint32_t>& moments) const {
 bool HaveDemoData() { return fs::exists(fs::path(TAVIX_DATA_DIR) / "timesync.dat"); }
 
 std::vector<uint8_t> ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = spine::ReadBytes(fileName);
+  return {bytes.begin(), bytes.end()};
 }
 
 std::array<uint32_t, 201> ReadTimeSyncMoments(const std::string& fileName) {
