@@ -90,14 +90,16 @@ inline bool Eventually(const std::function<bool()>& done, int seconds = 120) {
   return false;
 }
 
-// How a child process ended within the bound; one still running is killed.
+// How a child process ended within the bound; one still running is killed,
+// and so is whatever it left running in its process group (a program
+// started by StartProgram): a leftover holding the test's output open would
+// keep the test from ending.
 inline std::string Ending(pid_t pid, int seconds) {
   int status = 0;
-  if (!Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return "still running";
-  }
+  const bool ended = Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
+  if (!ended) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+  kill(-pid, SIGKILL);
+  if (!ended) return "still running";
   return WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status)) : strsignal(WTERMSIG(status));
 }
 
@@ -119,10 +121,11 @@ inline TCommandRun RunCommand(const std::string& command) {
 }
 
 // The program started in `folder` with one option, its stderr kept in the
-// folder's stderr.txt.
+// folder's stderr.txt, in a process group of its own.
 inline pid_t StartProgram(const std::string& folder, const std::string& program, const char* option) {
   const pid_t pid = fork();
   if (pid == 0) {
+    setpgid(0, 0);
     if (chdir(folder.c_str()) == 0 && freopen("stderr.txt", "w", stderr))
       execl(program.c_str(), "tavix", option, static_cast<char*>(nullptr));
     _exit(127);
