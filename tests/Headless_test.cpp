@@ -26,10 +26,15 @@ std::string Parsed(const std::vector<std::string>& args) {
                              : o.Size.Mode == TFrameSizeMode::Fixed
                                  ? " " + std::to_string(o.Size.Width) + "x" + std::to_string(o.Size.Height)
                                  : "";
-    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir + size;
+    const std::string offset = o.AudioOffsetGiven ? " audio " + std::to_string(o.AudioOffsetMs) : "";
+    return o.Help ? "help" : std::array{"as asked", "window", "fullscreen"}[int(o.Screen)] + o.DataDir + size + offset;
   } catch (const ETavixUsage& e) {
     return e.what();
   }
+}
+
+std::string BadOffset(const std::string& ms) {
+  return "--audio-offset expects a whole number of ms from -2000 to 2000, not \"" + ms + "\"";
 }
 
 std::string BadSize(const std::string& size) {
@@ -56,9 +61,14 @@ TEST(DisplayOptions, ParseAndRefuse) {
       {{"--size", "800x601"}, BadSize("800x601")},
       {{"--size", "316x237"}, BadSize("316x237")},
       {{"--size", "1600x1200x"}, BadSize("1600x1200x")},
-      {{"--size", "-800x-600"}, BadSize("-800x-600")}};
+      {{"--size", "-800x-600"}, BadSize("-800x-600")},
+      {{"--audio-offset", "-2000"}, "as asked audio -2000"},
+      {{"--audio-offset", "+35"}, "as asked audio 35"},
+      {{"--audio-offset", "2001"}, BadOffset("2001")},
+      {{"--audio-offset", "40ms"}, BadOffset("40ms")},
+      {{"--audio-offset", "4 0"}, BadOffset("4 0")}};
   for (const auto& [args, meaning] : cases) EXPECT_EQ(Parsed(args), meaning);
-  for (const char* word : {"--window", "--fullscreen", "--size", "--help", "Alt+Enter", "Escape"})
+  for (const char* word : {"--window", "--fullscreen", "--size", "--audio-offset", "--help", "Alt+Enter", "Escape"})
     EXPECT_NE(TavixHelpText().find(word), std::string::npos) << word;
 }
 

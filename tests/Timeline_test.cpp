@@ -18,6 +18,7 @@
 #include "ShowFrames.h"
 #include "tvCommon.h"
 #include "tvParts.h"
+#include "tvSoundSync.h"
 #include "tvTimeline.h"
 #include "tvTimelineSettings.h"
 #include "tvTimelineView.h"
@@ -116,7 +117,8 @@ TEST(Timeline, ItsSettingsAreKeptForTheNextRunAndItsLoopPlaysAgain) {
   const TEditedShow show;
   int loops = 0;
   int32_t last = 0;
-  show.Play(Presses({"F2", "-", "Shift+=", "[", "Shift+]", "m", "d", "d", "b", "i"}) + "o 5850\nEscape 7000\n",
+  show.Play(Presses({"F2", "-", "Shift+=", "[", "Shift+]", "m", "d", "d", "Shift+'", ";", "b", "i"}) +
+                "o 5850\nEscape 7000\n",
             [&](const TGLWindow&) {
               loops += DemoTime < last;
               last = DemoTime;
@@ -127,15 +129,19 @@ TEST(Timeline, ItsSettingsAreKeptForTheNextRunAndItsLoopPlaysAgain) {
   EXPECT_TRUE(first.Problems.empty());
   EXPECT_NEAR(s.Bpm, 120.9, 1e-9);
   EXPECT_TRUE(s.FirstBeatMs == 9 && s.BeatsPerBar == 5 && s.Subdivision == 3 && s.Looping);
-  EXPECT_TRUE(std::abs(int(s.LoopFromMs) - 5500) <= 17 && std::abs(int(s.LoopToMs) - 5850) <= 17);
+  EXPECT_EQ(s.AudioOffsetMs, 45);
+  EXPECT_TRUE(std::abs(int(s.LoopFromMs) - 5600) <= 17 && std::abs(int(s.LoopToMs) - 5850) <= 17);
   ASSERT_EQ(s.Bookmarks.size(), 1u);
-  EXPECT_NEAR(s.Bookmarks[0], 5450, 17);
+  EXPECT_NEAR(s.Bookmarks[0], 5550, 17);
   EXPECT_GE(loops, 2);
 
+  SetAudioOffset(0);
   show.Play(Presses({"F2", "e"}) + "Escape 5500\n");
   TTimelineSettings found = s;
   found.Bpm = 0;
   EXPECT_TRUE(read().Settings == found);
+  EXPECT_EQ(AudioOffset(), 45) << "the offset set by ear holds for the next run";
+  SetAudioOffset(0);
 }
 
 // J on entry 1 plays from 2 s before it; closed again before the entry, the
