@@ -12,8 +12,8 @@
 // program knows, round by round, which moment of the sample the output took
 // and when (the clock of the show follows the sound with it).
 //
-// State: the sample table and its count, whether the output is open, the
-// playing sample, its place, volume and pan, the tick at which it was at its
+// State: the sample table and its count, whether the output is open (its
+// format and SDL's driver), the playing sample, its place, volume and pan, the tick at which it was at its
 // start, the latest mixing rounds and the frames of the last one; the place
 // and the rounds are shared with the output's thread under a lock.
 #include "AmbBass.h"
@@ -46,7 +46,8 @@ bool playStarted = false;
 uint32_t playStartTick = 0;
 int playVolume = MIX_MAX_VOLUME;
 int32_t playPan = 0;
-double tickBaseMs = 0;  // the performance counter's ms at tick 0
+double tickBaseMs = 0;     // the performance counter's ms at tick 0
+std::string outputDriver;  // SDL's sound driver, while the output is open
 
 struct TOutputFormat {
   int Rate = 0, Channels = 0;
@@ -68,9 +69,9 @@ struct TPlaying {
 std::mutex playingLock;
 TPlaying playing;
 
-double NowMs() {
-  return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SDL_GetPerformanceFrequency()) - tickBaseMs;
-}
+double PerformanceMs() { return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SDL_GetPerformanceFrequency()); }
+
+double NowMs() { return PerformanceMs() - tickBaseMs; }
 
 // Volume 0..100 onto the mixer's 0..128.
 int MixerVolume(int32_t volume) {
@@ -165,8 +166,9 @@ bool InitMusic(void*) {
   }
   output = TOutputFormat{};
   Mix_QuerySpec(&output.Rate, &output.Format, &output.Channels);
-  tickBaseMs = 0;
-  tickBaseMs = NowMs() - double(SDL_GetTicks64());
+  tickBaseMs = PerformanceMs() - double(SDL_GetTicks64());
+  const char* driver = SDL_GetCurrentAudioDriver();
+  outputDriver = driver ? driver : "";
   Mix_SetPostMix(MixPlaying, nullptr);
   return true;
 }
@@ -222,15 +224,13 @@ double OutputLatencyMs() {
   if (!outputOpen || output.Rate <= 0) return 0;
   if (frames <= 0) frames = OutputBuffer;
   const double buffer = frames * 1000.0 / output.Rate;
-  const char* driver = SDL_GetCurrentAudioDriver();
-  const std::string name = driver ? driver : "";
-  if (name == "pulseaudio") return 0.5 * buffer + 13;
-  if (name == "pipewire") {
+  if (outputDriver == "pulseaudio") return 0.5 * buffer + 13;
+  if (outputDriver == "pipewire") {
     int period = 1;
     while (period * 2 <= frames) period *= 2;
     return 2 * period * 1000.0 / 48000 + 1;
   }
-  if (name == "dummy" || name == "disk") return 0;
+  if (outputDriver == "dummy" || outputDriver == "disk") return 0;
   return 1.5 * buffer;
 }
 

@@ -6,7 +6,8 @@
 //
 // State: the current window record, the display choice, the window's place
 // outside fullscreen, FarPlane, the frame sink and presented hook, whether
-// SDL's video is started by us.
+// SDL's video is started by us, whether the frame follows its window and the
+// largest frame the context takes.
 // Leaves behind: the context current from MakeGLWindow to KillGLWindow.
 // A window or context that cannot be made is reported and ends the program
 // (EProgramStop): GL calls without a context are not safe here.
@@ -182,14 +183,16 @@ void KeepWindowAtFrameSize(const TGLWindow& window, const char* why) {
             << window.Height << " window" << std::endl;
 }
 
-// The largest frame the context takes, width and height.
-void LargestFrame(int& width, int& height) {
+// The largest frame the context takes, read when its frame is made.
+int largestWidth = 0, largestHeight = 0;
+
+void ReadLargestFrame() {
   GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-  width = std::min({texture, renderbuffer, viewport[0]});
-  height = std::min({texture, renderbuffer, viewport[1]});
+  largestWidth = std::min({texture, renderbuffer, viewport[0]});
+  largestHeight = std::min({texture, renderbuffer, viewport[1]});
 }
 
 // The frame's pixels as chosen, within what the context takes. The default
@@ -205,8 +208,7 @@ void ChooseFrameSize(SDL_Window* window, const TGLWindow& record, int& width, in
     SDL_GL_GetDrawableSize(window, &width, &height);
     NativeFrameSize(width, height, width, height);
   }
-  int largestWidth = 0, largestHeight = 0;
-  LargestFrame(largestWidth, largestHeight);
+  ReadLargestFrame();
   if (width > largestWidth || height > largestHeight) {
     const int asked = width, askedHeight = height;
     NativeFrameSize(std::min(width, largestWidth), std::min(height, largestHeight), width, height);
@@ -243,11 +245,7 @@ void FollowWindow(SDL_Window* window) {
   if (!frameIsNative || !HasFrame()) return;
   int width = 0, height = 0, frameWidth = 0, frameHeight = 0;
   SDL_GL_GetDrawableSize(window, &width, &height);
-  NativeFrameSize(width, height, width, height);
-  int largestWidth = 0, largestHeight = 0;
-  LargestFrame(largestWidth, largestHeight);
-  if (width > largestWidth || height > largestHeight)
-    NativeFrameSize(std::min(width, largestWidth), std::min(height, largestHeight), width, height);
+  NativeFrameSize(std::min(width, largestWidth), std::min(height, largestHeight), width, height);
   GetFrameSize(frameWidth, frameHeight);
   if (width != frameWidth || height != frameHeight) ResizeFrame(width, height);
 }

@@ -46,8 +46,7 @@ double ClockStep(double errorMs, double frameMs) {
 void BeginMusic() {
   musicMoment = MusicStartMs;
   owed = 0;
-  lastFollowTick = TickCount();
-  const uint32_t tick = TickCount();
+  const uint32_t tick = lastFollowTick = TickCount();
   const double heardIn = Lead();
   // Where the set-ups took longer, the clock starts over at the moment the
   // music is heard at: nothing has shown it yet.
@@ -71,7 +70,7 @@ void FollowSound() {
   if (!follows || waiting) return;
   const std::vector<TSongMix> mixes = RecentSongMixes();
   if (mixes.empty()) return;
-  const double wanted = SongStartTick(mixes) + OutputLatencyMs() + audioOffset - double(musicMoment);
+  const double wanted = SongStartTick(mixes) + Lead() - double(musicMoment);
   const double error = std::remainder(wanted - double(StartTick) - owed, 4294967296.0);
   owed += ClockStep(error, frameMs);
   const double whole = std::trunc(owed);

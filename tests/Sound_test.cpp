@@ -89,18 +89,13 @@ class TSinkRecorder {
 
   // When the recorded frame passed the sink, ns.
   double FrameNs(size_t frame) const {
-    const size_t n = cycleCount_.load();
-    size_t c =
-        size_t(std::upper_bound(cycles_.begin(), cycles_.begin() + n, std::pair{frame, INT64_MAX}) - cycles_.begin());
-    c = c == 0 ? 0 : c - 1;
-    return double(cycles_[c].second) + (double(frame) - double(cycles_[c].first)) * 1e9 / Rate;
+    const TCycle& c = CycleAt([frame](const TCycle& each) { return each.first <= frame; });
+    return double(c.second) + (double(frame) - double(c.first)) * 1e9 / Rate;
   }
   // The frame that passed the sink at `ns`.
   int64_t FrameAt(double ns) const {
-    const size_t n = cycleCount_.load();
-    size_t c = 0;
-    while (c + 1 < n && double(cycles_[c + 1].second) <= ns) ++c;
-    return int64_t(cycles_[c].first) + std::llround((ns - double(cycles_[c].second)) * Rate / 1e9);
+    const TCycle& c = CycleAt([ns](const TCycle& each) { return double(each.second) <= ns; });
+    return int64_t(c.first) + std::llround((ns - double(c.second)) * Rate / 1e9);
   }
 
  private:
@@ -125,6 +120,15 @@ class TSinkRecorder {
     }
     pw_stream_queue_buffer(self.stream_, buffer);
   }
+  using TCycle = std::pair<size_t, int64_t>;  // a cycle's first frame, and when it passed
+  // The last recorded cycle that is `before` the moment asked for (both
+  // columns only grow), or the first one.
+  template <typename Before>
+  const TCycle& CycleAt(Before before) const {
+    const auto end = cycles_.begin() + std::ptrdiff_t(cycleCount_.load());
+    const auto after = std::partition_point(cycles_.begin(), end, before);
+    return after == cycles_.begin() ? *after : *(after - 1);
+  }
   static pw_stream_events MakeEvents() {
     pw_stream_events events{};
     events.version = PW_VERSION_STREAM_EVENTS;
@@ -134,7 +138,7 @@ class TSinkRecorder {
   static inline const pw_stream_events Events = MakeEvents();
 
   std::vector<float> frames_;
-  std::vector<std::pair<size_t, int64_t>> cycles_;
+  std::vector<TCycle> cycles_;
   std::atomic<size_t> frameCount_{0}, cycleCount_{0};
   pw_thread_loop* loop_ = nullptr;
   pw_context* context_ = nullptr;

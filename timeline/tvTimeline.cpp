@@ -35,7 +35,6 @@ struct TTimeline {
   TTimelineSettings Settings;
   TBeatEstimate Estimate;
   std::vector<float> Peaks;  // music time, PeakSliceMs a slice
-  int32_t MusicAt = 0;       // the music's start on the demo clock
   uint32_t SavesSeen = 0;    // of the table, by either S
   double LaneMs = 6000;
   std::string Notice;
@@ -92,14 +91,13 @@ uint32_t SelectedMoment() { return timeline.Edits->Moments()[size_t(timeline.Edi
 void StudyMusic() {
   const TMusicSamples music = MusicSamples(MusicSlot);
   const bool haveMusic = music.Data != nullptr;
-  timeline.MusicAt = int32_t(MusicMoment());
   BeginPlayback(haveMusic);
   if (!haveMusic) return;
   timeline.Peaks = WaveformPeaks(music.Data, music.Frames, music.Channels, music.Rate, PeakSliceMs);
   timeline.Estimate = EstimateBeat(music.Data, music.Frames, music.Channels, music.Rate);
 }
 
-double MusicEndMs() { return timeline.MusicAt + double(timeline.Peaks.size()) * PeakSliceMs; }
+double MusicEndMs() { return double(MusicMoment()) + double(timeline.Peaks.size()) * PeakSliceMs; }
 
 // The operator's tempo when set, else the estimate, else 120.
 double Bpm() {
@@ -111,7 +109,7 @@ TBeatGrid Grid() {
   TBeatGrid grid;
   grid.BeatMs = 60000.0 / Bpm();
   const double first = timeline.Settings.Bpm > 0 ? timeline.Settings.FirstBeatMs : timeline.Estimate.FirstBeatMs;
-  grid.FirstBeatMs = timeline.MusicAt + first;
+  grid.FirstBeatMs = double(MusicMoment()) + first;
   grid.BeatsPerBar = timeline.Settings.BeatsPerBar;
   grid.Subdivision = timeline.Settings.Subdivision;
   return grid;
@@ -255,7 +253,7 @@ TTimelineView View() {
   TTimelineView view;
   view.Peaks = &timeline.Peaks;
   view.PeakSliceMs = PeakSliceMs;
-  view.MusicAt = timeline.MusicAt;
+  view.MusicAt = double(MusicMoment());
   view.Moments = timeline.Edits->Moments();
   view.Selected = timeline.Edits->Selected();
   view.Grid = Grid();
